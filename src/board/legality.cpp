@@ -5,7 +5,7 @@
 
 namespace tarn {
 
-bool isIllegal(const Position& pos, Move m) {
+bool isIllegalSlow(const Position& pos, Move m) {
   const Color us = pos.sideToMove, them = ~us;
   const int from = fromSquare(m), to = toSquare(m);
   const PieceCode piece = pos.board[from];

@@ -5,9 +5,18 @@
 
 namespace tarn {
 
+// The full test behind isIllegal, for king moves, pinned pieces and en passant.
+bool isIllegalSlow(const Position& pos, Move m);
+
 // True when the pseudo-legal move would leave the mover's king attacked or breaks
-// a castling rule the generator does not test.
-bool isIllegal(const Position& pos, Move m);
+// a castling rule the generator does not test. Most moves are decided by the
+// first line: only king moves, moves of pinned pieces and en passant need more.
+inline bool isIllegal(const Position& pos, Move m) {
+  const Color us = pos.sideToMove;
+  const int from = fromSquare(m);
+  if (from != pos.kingSquare[us] && !(pos.blockers[us] & bit(from)) && toSquare(m) != pos.epSquare) return false;
+  return isIllegalSlow(pos, m);
+}
 
 enum MoveKind : int { QuietOnly = 0, CapturesOnly = 1, AnyKind = 2 };
 
