@@ -255,7 +255,11 @@ bool matchAndPlayMove(Position& pos, const MoveFields& fields, int pieceType, in
 
 bool playMoveText(std::string_view text, Position& pos, GameRecord* record) {
   if (text.substr(0, 4) == "Null") {
+    // Passing while in check would leave the king capturable.
+    if (pos.checkers) return false;
+    const Position before = pos;
     makeNullMove(pos);
+    if (record) record->appendMove(NullMove, before);
     return true;
   }
   const MoveFields fields = parseMoveText(text, pos);

@@ -46,7 +46,8 @@ MoveFields parseMoveText(std::string_view text, const Position& pos);
 // several do) and records it in `record` when given; false when none fits.
 bool matchAndPlayMove(Position& pos, const MoveFields& fields, int pieceType, int promotionType, GameRecord* record);
 
-// Plays "Null" as a null move, anything else through parseMoveText and matchAndPlayMove.
+// Plays "Null" as a null move (refused in check), anything else through
+// parseMoveText and matchAndPlayMove; the move is recorded in `record` when given.
 bool playMoveText(std::string_view text, Position& pos, GameRecord* record);
 
 // Plays every move of a PGN movetext in order, keeping brace comments in the record.

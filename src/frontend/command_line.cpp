@@ -1,0 +1,90 @@
+#include "frontend/command_line.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "board/attacks.h"
+#include "board/fen.h"
+#include "board/perft.h"
+#include "board/zobrist.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr int MaxPerftDepth = 20;
+
+// True when the castling rooks are not on the corners, which only Chess960 does.
+bool hasChess960Rooks(const Position& pos) {
+  static constexpr Square Corner[4] = {H1, A1, H8, A8};
+  for (int i = 0; i < 4; ++i)
+    if (pos.setup->rookSquare[i] != NoSquare && pos.setup->rookSquare[i] != Corner[i]) return true;
+  return false;
+}
+
+int runPerft(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: tarnchess perft DEPTH [FEN]\n");
+    return 1;
+  }
+  const std::string_view depthText = argv[2];
+  int depth = 0;
+  bool digits = !depthText.empty() && depthText.size() <= 3;
+  for (char c : depthText) {
+    digits = digits && c >= '0' && c <= '9';
+    if (digits) depth = depth * 10 + (c - '0');
+  }
+  if (!digits || depth < 1 || depth > MaxPerftDepth) {
+    std::fprintf(stderr, "tarnchess perft: the depth must be a number from 1 to %d, not \"%s\"\n", MaxPerftDepth,
+                 argv[2]);
+    return 1;
+  }
+  // The FEN may come as one argument or as its fields, unquoted.
+  std::string fen;
+  for (int i = 3; i < argc; ++i) {
+    if (i > 3) fen += ' ';
+    fen += argv[i];
+  }
+  if (fen.empty()) fen = StartFen;
+
+  initZobrist();
+  initAttackTables();
+  static CastlingSetup setup;
+  Position pos{};
+  const char* message = nullptr;
+  if (!readFen(pos, fen, setup, &message)) {
+    std::string reason = message ? message : "unreadable";
+    for (char& c : reason)
+      if (c == '\n') c = ' ';
+    std::fprintf(stderr, "tarnchess perft: invalid FEN \"%s\": %s\n", fen.c_str(), reason.c_str());
+    return 1;
+  }
+  chess960Mode.store(hasChess960Rooks(pos), std::memory_order_relaxed);
+  const std::string report = perftReport(pos, depth);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  std::fflush(stdout);
+  return 0;
+}
+
+int runBench() {
+  std::fprintf(stderr, "tarnchess bench: this build has no search yet, so there is nothing to measure\n");
+  return 1;
+}
+
+}  // namespace
+
+std::optional<int> runCommandLineExtra(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  const std::string_view command = argv[1];
+  if (command == "perft") return runPerft(argc, argv);
+  if (command == "bench") return runBench();
+  return std::nullopt;
+}
+
+void reportNoWindowProgram() {
+  std::fprintf(stderr,
+               "tarnchess: this build has no window program; run it from a chess GUI as a UCI or WinBoard engine\n");
+}
+
+}  // namespace tarn

@@ -1,0 +1,50 @@
+// What start-up and the protocols ask of the other subsystems.
+//
+// Each function here is the single place its subsystem plugs in. Until that
+// subsystem exists, the body does nothing and reports that nothing was loaded,
+// so the start-up sequence, its messages and the protocol commands already run
+// in their final order.
+#pragma once
+
+#include <string>
+
+namespace tarn {
+
+// Loads "EndgameBitbases.tbb" from `folder`; the number of bitbases loaded.
+int loadEndgameBitbases(const std::string& folder);
+
+// Loads "NeuralNets.tnn"; the number of networks loaded.
+int loadNeuralNets(const std::string& folder);
+
+// Evaluation tables (piece-square sums and the like).
+void buildEvaluationTables();
+
+// The reduction and move-count tables.
+void buildSearchTables();
+
+// Resizes the transposition table to `megabytes` and clears the
+// per-thread tables. Before the table exists only the size is remembered.
+void resizeTranspositionTable(int megabytes);
+int transpositionTableMegabytes();
+
+// "Clear Hash": clears the transposition table and every thread's tables.
+void clearAllTables();
+
+// New game: clears every search thread's history and ordering tables.
+void clearSearchHistories();
+
+// (Re)initialises tablebase probing with `path`; the largest piece
+// count of the tables found (0 when none).
+int initTablebases(const std::string& path);
+// What the last initTablebases found.
+int largestTablebase();
+
+// Creates the empty book, then loads `path` into it.
+void createOpeningBook();
+bool loadOpeningBook(const std::string& path);
+
+// Starts `count` search threads (1..256) / shuts them down.
+void startSearchThreads(int count);
+void stopSearchThreads();
+
+}  // namespace tarn

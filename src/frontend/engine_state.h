@@ -1,0 +1,93 @@
+// The engine state the front ends own: options that the protocols set, and the
+// game being played or analysed.
+//
+// One EngineState serves the whole run (engineState()); tests build their own.
+// The protocol loop is the only writer. The search (a later Part) is handed a
+// copy of what it needs when a search starts, so nothing here is shared with a
+// running search thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "board/game_record.h"
+#include "board/position.h"
+#include "frontend/settings.h"
+#include "frontend/traffic_log.h"
+
+namespace tarn {
+
+constexpr int MaxSearchThreads = 256;
+constexpr int MinHashMegabytes = 4;
+constexpr int DefaultDepthLimit = 100;
+
+// engineColor: which side the engine plays (Parts 4.3 and 2.6).
+enum EngineColor : int { EnginePlaysWhite = 0, EnginePlaysBlack = 1, EnginePlaysNeither = 2, EnginePlaysBoth = 3 };
+
+struct EngineOptions {
+  int hashMegabytes = 64;       // the transposition table size asked for ("Hash", -TT, "HashMB")
+  int threadCount = 1;          // requested search threads, 1..256, applied at the next search
+  int multiPV = 1;              // principal variations in analysis mode
+  int syzygyProbeDepth = 2;
+  int contemptMid = 0;
+  int contemptEnd = 0;
+  bool ponder = false;          // stored only in UCI mode
+  std::string syzygyPath;       // tablebase folder(s)
+  int depthLimit = DefaultDepthLimit;
+  int64_t nodeLimit = 0;        // 0: none
+  double clockMinutes = 5;      // base time of a game, minutes (GUI, WinBoard "level")
+  double clockIncrement = 5;    // increment per move, seconds
+  bool winBoardWhitePOV = false;  // WinBoard thinking scores from White's side
+};
+
+// The main game: current position, its castling setup and the game record.
+// Not copyable: the position points at the setup beside it.
+class GameState {
+ public:
+  GameState();
+  GameState(const GameState&) = delete;
+  GameState& operator=(const GameState&) = delete;
+
+  Position position{};
+  CastlingSetup setup{};
+  GameRecord record{true};
+
+  // False until the first position is set up (the engine tables may not exist yet).
+  bool hasPosition() const { return ready; }
+
+  // Current position := the standard start position; the record starts from it, empty.
+  void setStartPosition();
+
+  // Current position := the position of `fen`, the record starts from it, empty.
+  // A FEN that does not read leaves everything unchanged and returns false,
+  // with the reason in `message` when given.
+  bool setFenPosition(std::string_view fen, const char** message = nullptr);
+
+  // Plays one move token on the current position and records it: "Null..." is a
+  // null move (refused while in check, where it would leave the king en prise),
+  // anything else goes through the board's move-text reader. False when nothing
+  // was played.
+  bool playMoveToken(std::string_view token);
+
+ private:
+  bool ready = false;
+};
+
+struct EngineState {
+  EngineOptions options;
+  GameState game;
+  TrafficLog log;
+  Settings* active = &activeSettings;  // "OwnBook" and the WinBoard "name" write here
+  int engineColor = EnginePlaysNeither;
+  bool quit = false;
+
+  // New game: start position, empty record, game running, search
+  // histories cleared (the transposition table stays), tablebases re-initialised.
+  void newGame();
+};
+
+// The state of this run.
+EngineState& engineState();
+
+}  // namespace tarn

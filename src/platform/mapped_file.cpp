@@ -1,0 +1,47 @@
+#include "platform/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace tarn {
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : bytes(std::exchange(other.bytes, nullptr)), length(std::exchange(other.length, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    bytes = std::exchange(other.bytes, nullptr);
+    length = std::exchange(other.length, 0);
+  }
+  return *this;
+}
+
+bool MappedFile::open(const std::string& path) {
+  close();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+    ::close(fd);
+    return false;
+  }
+  void* view = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
+  ::close(fd);  // the mapping keeps the file open
+  if (view == MAP_FAILED) return false;
+  bytes = static_cast<const uint8_t*>(view);
+  length = size_t(info.st_size);
+  return true;
+}
+
+void MappedFile::close() {
+  if (bytes) munmap(const_cast<uint8_t*>(bytes), length);
+  bytes = nullptr;
+  length = 0;
+}
+
+}  // namespace tarn

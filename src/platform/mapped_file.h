@@ -1,0 +1,35 @@
+// A whole file mapped read-only into memory (tablebase files).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tarn {
+
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile() { close(); }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  MappedFile(MappedFile&& other) noexcept;
+  MappedFile& operator=(MappedFile&& other) noexcept;
+
+  // Maps the file at `path`, closing any earlier mapping first. False when the
+  // file cannot be opened, is empty or cannot be mapped; the object is then closed.
+  bool open(const std::string& path);
+
+  // Unmaps the file; harmless when nothing is mapped.
+  void close();
+
+  bool isOpen() const { return bytes != nullptr; }
+  size_t size() const { return length; }
+  const uint8_t* data() const { return bytes; }
+
+ private:
+  const uint8_t* bytes = nullptr;
+  size_t length = 0;
+};
+
+}  // namespace tarn

@@ -1,0 +1,74 @@
+// Helpers of the front-end unit tests.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "board/attacks.h"
+#include "board/fen.h"
+#include "board/zobrist.h"
+#include "frontend/engine_state.h"
+#include "frontend/protocol_output.h"
+
+namespace tarn::test {
+
+inline void initBoardTables() {
+  initZobrist();
+  static const bool built = (initAttackTables(), true);
+  (void)built;
+}
+
+// A protocol output that collects its lines.
+class CapturedOutput {
+ public:
+  CapturedOutput() : output([this](std::string_view text) { this->text.append(text); }) {}
+
+  ProtocolOutput& out() { return output; }
+
+  // Everything written so far, split into lines; clears it.
+  std::vector<std::string> take() {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      lines.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+    text.clear();
+    return lines;
+  }
+
+ private:
+  std::string text;
+  ProtocolOutput output;
+};
+
+// A fresh temporary folder, removed with its contents at the end.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarn-test-XXXXXX").string();
+    if (mkdtemp(pattern.data())) folder = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return folder; }
+  std::string file(const std::string& name) const { return folder + "/" + name; }
+
+ private:
+  std::string folder;
+};
+
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& text);
+
+}  // namespace tarn::test

@@ -1,0 +1,42 @@
+// The UCI command handler fed arbitrary lines, its output discarded.
+//
+// One engine state lives across inputs, as in a long GUI session. Lines that
+// ask for perft are left out: a random depth could run for hours.
+#include <cstdint>
+#include <string_view>
+
+#include "board/attacks.h"
+#include "board/zobrist.h"
+#include "frontend/engine_state.h"
+#include "frontend/protocol_output.h"
+#include "frontend/uci.h"
+
+namespace {
+
+struct Session {
+  Session() : output(tarn::discardingSink()) {
+    tarn::initZobrist();
+    tarn::initAttackTables();
+    state.active = &settings;  // no path: the traffic log never writes
+    state.game.setStartPosition();
+  }
+  tarn::Settings settings;
+  tarn::EngineState state;
+  tarn::ProtocolOutput output;
+  tarn::UciHandler handler{state, output};
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Session session;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  while (!input.empty()) {
+    const size_t end = input.find('\n');
+    const std::string_view line = input.substr(0, end);
+    input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+    if (line.find("perft") != std::string_view::npos) continue;
+    if (!session.handler.handleLine(line)) session.state.quit = false;
+  }
+  return 0;
+}
