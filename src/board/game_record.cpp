@@ -54,8 +54,10 @@ bool GameRecord::appendMove(Move m, const Position& before) {
 }
 
 Position GameRecord::positionAfter(int n) {
+  // Moves are kept by the ply counter of the position they were made from, so a
+  // game that starts with Black to move has its first move at index 1.
   Position pos = start;
-  for (int i = 0; i < n && i < count; ++i) {
+  for (int i = start.ply; i < n && i < count && i < MaxRecordedPlies; ++i) {
     keys[pos.ply] = pos.key;
     const char* text = moves[size_t(i)].data();
     if (std::strncmp(text, "Null", 4) == 0) {

@@ -44,7 +44,8 @@ class GameRecord {
   // still plays the move).
   bool appendMove(Move m, const Position& before);
 
-  // The start position replayed for min(n, count) plies; the keys along the way are recorded.
+  // The position whose ply counter is min(n, count): the start position with the
+  // recorded moves replayed; the keys along the way are recorded.
   Position positionAfter(int n);
 
   const char* moveText(int ply) const { return moves[size_t(ply)].data(); }

@@ -47,7 +47,7 @@ bool isPseudoLegal(const Position& pos, Move m, bool evasion, MoveKind kind) {
     if (kind == CapturesOnly || pos.checkers) return false;
     MoveList list;
     generateCastling(pos, list);
-    return list.contains(m);
+    return list.contains(m) && (!evasion || !isIllegal(pos, m));
   }
 
   if (evasion && type != King && pos.checkers) {

@@ -102,15 +102,27 @@ void generateChecksFor(const Position& pos, MoveList& list, Bitboard target, con
   emitPieceMoves<Bishop>(pos, list, pos.pieces(Us, Bishop), ci.squares[Bishop] & target);
   emitPieceMoves<Knight>(pos, list, pos.pieces(Us, Knight), ci.squares[Knight] & target);
 
-  // 2. Direct checks by pawns.
+  // 2. Direct checks by pawns. With captures on and queen-only promotions, also
+  // the promotions whose new queen checks, possibly through the square its pawn left.
   const Bitboard pawns = pos.pieces(Us, Pawn);
+  constexpr Bitboard SeventhRank = Us == White ? rankBB(6) : rankBB(1);
+  const bool queenPromotions = pawnCaptures && list.promotionMode == PromoteQueenOnly;
+  auto promotesWithCheck = [&](int from, int to) {
+    return (queenAttacks(to, pos.occupied ^ bit(from)) & bit(enemyKing)) != 0;
+  };
+  emitPawnPushes<Us>(pos, list, pawns, ci.squares[Pawn] & target);
   if (pawnCaptures) {
-    Bitboard checking = ci.squares[Pawn];
-    if (list.promotionMode == PromoteQueenOnly) checking |= ci.squares[Queen] & PromotionRanks;
-    emitPawnPushes<Us>(pos, list, pawns, checking & target);
-    emitPawnCaptures<Us>(list, pawns, pawnCaptureTargets(pos, target) & checking);
-  } else {
-    emitPawnPushes<Us>(pos, list, pawns, ci.squares[Pawn] & target);
+    emitPawnCaptures<Us>(list, pawns, pawnCaptureTargets(pos, target) & ci.squares[Pawn]);
+    if (queenPromotions)
+      for (Bitboard b = pawns & SeventhRank; b;) {
+        const int from = popLowest(b);
+        const int push = Us == White ? from - 8 : from + 8;
+        Bitboard to = (pawnAttacks(Us, from) & pos.colourBB[Them]) | (pos.board[push] == Empty ? bit(push) : 0);
+        for (to &= target; to;) {
+          const int d = popLowest(to);
+          if (promotesWithCheck(from, d)) list.add(makeMove(from, d, PromoQueen));
+        }
+      }
   }
 
   // 3. Discovered checks: a blocker of the enemy king that leaves the line.
@@ -124,6 +136,11 @@ void generateChecksFor(const Position& pos, MoveList& list, Bitboard target, con
       const int push = Us == White ? from - 8 : from + 8;
       if (pos.board[push] == Empty && fileOf(from) != fileOf(enemyKing)) to |= bit(push);
       to &= ~ci.squares[Pawn];
+      if (queenPromotions)  // those checking directly as well were emitted above
+        for (Bitboard b = to & PromotionRanks; b;) {
+          const int d = popLowest(b);
+          if (promotesWithCheck(from, d)) to &= ~bit(d);
+        }
     } else if (type == King) {
       to = kingAttacks(from) & ~pos.colourBB[Us];
     } else {

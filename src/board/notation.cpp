@@ -325,6 +325,7 @@ class MovetextWalker {
   }
 
   static bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+  static bool startsAnnotation(char c) { return c == '$' || c == '(' || c == '[' || c == '{'; }
 
   void readNumberedMoves() {
     while ((peek() >= '0' && peek() <= '9') || peek() == '.') ++i, skipAnnotations();
@@ -334,16 +335,18 @@ class MovetextWalker {
         ++i;
         skipAnnotations();
       }
+      // The token ends at a blank or where an annotation starts, so that a comment
+      // written right after a move belongs to that move.
       char token[40];
       int length = 0;
-      while (i < text.size() && !isSpaceOrControl(peek())) {
+      while (i < text.size() && !isSpaceOrControl(peek()) && !startsAnnotation(peek())) {
         const char c = text[i++];
         if (length < 39) token[length++] = c;
-        skipAnnotations();
       }
       const char first = length ? token[0] : '\0';
       if ((first >= 'a' && first <= 'h') || (first >= 'A' && first <= 'Z'))
         playMoveText(std::string_view(token, size_t(length)), pos, &record);
+      skipAnnotations();
     }
   }
 };
