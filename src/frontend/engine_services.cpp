@@ -2,6 +2,11 @@
 
 #include <atomic>
 
+#include "eval/evaluate.h"
+#include "eval/nn/network_set.h"
+#include "eval/tb/bitbases.h"
+#include "search/transposition_table.h"
+
 namespace tarn {
 
 namespace {
@@ -11,19 +16,23 @@ std::atomic<int> tablebasePieces{0};
 
 }  // namespace
 
-int loadEndgameBitbases(const std::string&) { return 0; }
+int loadEndgameBitbases(const std::string& folder) { return loadBitbases(folder); }
 
-int loadNeuralNets(const std::string&) { return 0; }
+int loadNeuralNets(const std::string& folder) { return nn::loadNetworks(folder); }
 
-void buildEvaluationTables() {}
+void buildEvaluationTables() { initEvaluation(); }
 
 void buildSearchTables() {}
 
-void resizeTranspositionTable(int megabytes) { tableMegabytes.store(megabytes, std::memory_order_relaxed); }
+bool resizeTranspositionTable(int megabytes) {
+  if (!transpositionTable().resize(uint64_t(megabytes) << 20)) return false;
+  tableMegabytes.store(megabytes, std::memory_order_relaxed);
+  return true;
+}
 
 int transpositionTableMegabytes() { return tableMegabytes.load(std::memory_order_relaxed); }
 
-void clearAllTables() {}
+void clearAllTables() { transpositionTable().clear(); }
 
 void clearSearchHistories() {}
 

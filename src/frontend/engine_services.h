@@ -22,9 +22,10 @@ void buildEvaluationTables();
 // The reduction and move-count tables.
 void buildSearchTables();
 
-// Resizes the transposition table to `megabytes` and clears the
-// per-thread tables. Before the table exists only the size is remembered.
-void resizeTranspositionTable(int megabytes);
+// Resizes the transposition table to `megabytes` and clears the per-thread
+// tables. When the memory cannot be had the previous table stays and false is
+// returned.
+bool resizeTranspositionTable(int megabytes);
 int transpositionTableMegabytes();
 
 // "Clear Hash": clears the transposition table and every thread's tables.

@@ -8,12 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "board/game_record.h"
 #include "board/position.h"
 #include "frontend/settings.h"
+#include "eval/eval_context.h"
 #include "frontend/traffic_log.h"
 
 namespace tarn {
@@ -81,6 +83,10 @@ struct EngineState {
   Settings* active = &activeSettings;  // "OwnBook" and the WinBoard "name" write here
   int engineColor = EnginePlaysNeither;
   bool quit = false;
+  // A message for the protocol partner from the last command, printed as "info string".
+  std::string notice;
+  // The evaluator of the "eval" command, made on first use.
+  std::unique_ptr<EvalContext> evalContext;
 
   // New game: start position, empty record, game running, search
   // histories cleared (the transposition table stays), tablebases re-initialised.

@@ -86,8 +86,13 @@ void initEngine(int hashMegabytes, int threadCount, EngineState& state, Protocol
   if (const int pieces = largestTablebase(); pieces > 0)
     out.line("info string " + std::to_string(pieces) + "-man syzygy tablebases loaded.");
 
-  state.options.hashMegabytes = hashMegabytes;
-  resizeTranspositionTable(hashMegabytes);
+  if (resizeTranspositionTable(hashMegabytes)) {
+    state.options.hashMegabytes = hashMegabytes;
+  } else {
+    out.line("info string hash table of " + std::to_string(hashMegabytes) + " MB could not be allocated; using " +
+             std::to_string(state.options.hashMegabytes) + " MB");
+    resizeTranspositionTable(state.options.hashMegabytes);
+  }
   createOpeningBook();
   loadOpeningBook(folder + "/" + (*state.active)["BookPath"]);
 
@@ -134,9 +139,10 @@ bool startUp(int argc, char** argv) {
   // 7. "-TT": the table size at once; the protocol modes resize to "HashMB" in initEngine.
   if (const auto megabytes = switchValue(commandLine, "-TT"); megabytes && *megabytes >= MinSwitchHash &&
                                                                  *megabytes <= MaxSwitchHash) {
-    state.options.hashMegabytes = *megabytes;
-    resizeTranspositionTable(*megabytes);
-    if (runMode == RunMode::Gui) setSettingInt(guiSettings, "HashMB", *megabytes);
+    if (resizeTranspositionTable(*megabytes)) {
+      state.options.hashMegabytes = *megabytes;
+      if (runMode == RunMode::Gui) setSettingInt(guiSettings, "HashMB", *megabytes);
+    }
   }
 
   // 8. Contempt and tablebases from the settings (UCI takes them from "setoption" only).

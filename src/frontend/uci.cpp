@@ -4,6 +4,7 @@
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "board/perft.h"
+#include "eval/evaluate.h"
 #include "frontend/command_words.h"
 #include "frontend/engine_identity.h"
 #include "frontend/uci_options.h"
@@ -52,6 +53,10 @@ bool UciHandler::handleLine(std::string_view line) {
   else if (word == "ponderhit") ponderHit();
   else if (word == "eval") eval();
   else if (word == "quit") state.quit = true;
+  if (!state.notice.empty()) {
+    out.line("info string " + state.notice);
+    state.notice.clear();
+  }
   return !state.quit;
 }
 
@@ -131,8 +136,18 @@ void UciHandler::stop() {}
 // The running ponder search becomes an ordinary one here.
 void UciHandler::ponderHit() {}
 
-// The static evaluation answers here once it exists.
-void UciHandler::eval() { out.line("info string no evaluation in this build"); }
+// The static evaluation of the current position, from the side to move's point of view.
+void UciHandler::eval() {
+  GameState& game = state.game;
+  if (!game.hasPosition()) game.setStartPosition();
+  if (!state.evalContext) state.evalContext = std::make_unique<EvalContext>();
+  EvalContext& ctx = *state.evalContext;
+  ctx.contemptMid = state.options.contemptMid;
+  ctx.contemptEnd = state.options.contemptEnd;
+  ctx.contemptSide = game.position.sideToMove;
+  ctx.accumulator = nullptr;
+  out.line("info string " + std::to_string(evaluate(game.position, ctx)) + " eval");
+}
 
 void runUciLoop(EngineState& state, ProtocolOutput& out, LineReader& input) {
   if (!state.game.hasPosition()) state.game.setStartPosition();

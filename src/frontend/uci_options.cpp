@@ -31,8 +31,12 @@ std::optional<bool> checkValue(std::optional<std::string_view> value) {
 
 void setHash(EngineState& state, int megabytes) {
   if (megabytes < MinHashMegabytes) return;
+  if (!resizeTranspositionTable(megabytes)) {
+    state.notice = "hash table of " + std::to_string(megabytes) + " MB could not be allocated; keeping " +
+                   std::to_string(state.options.hashMegabytes) + " MB";
+    return;
+  }
   state.options.hashMegabytes = megabytes;
-  resizeTranspositionTable(megabytes);
 }
 
 void setThreads(EngineState& state, int count) { state.options.threadCount = std::clamp(count, 1, MaxSearchThreads); }

@@ -57,6 +57,11 @@ bool isProvenMate(int score, int depth, Bound bound) {
   }
 }
 
+TranspositionTable& transpositionTable() {
+  static TranspositionTable table;
+  return table;
+}
+
 TranspositionTable::~TranspositionTable() { std::free(buckets); }
 
 bool TranspositionTable::resize(uint64_t requested) {

@@ -136,4 +136,7 @@ class TranspositionTable {
   std::atomic<int64_t> hashfullTime{-1000000};
 };
 
+// The engine's one table, shared by every search thread.
+TranspositionTable& transpositionTable();
+
 }  // namespace tarn

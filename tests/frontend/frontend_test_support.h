@@ -10,6 +10,7 @@
 #include "board/attacks.h"
 #include "board/fen.h"
 #include "board/zobrist.h"
+#include "eval/evaluate.h"
 #include "frontend/engine_state.h"
 #include "frontend/protocol_output.h"
 
@@ -17,7 +18,7 @@ namespace tarn::test {
 
 inline void initBoardTables() {
   initZobrist();
-  static const bool built = (initAttackTables(), true);
+  static const bool built = (initAttackTables(), initEvaluation(), true);
   (void)built;
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "board/fen.h"
 #include "board/movegen.h"
 #include "frontend/engine_services.h"
@@ -70,8 +73,26 @@ TEST_F(UciHandlerTest, UnknownLinesDoNothing) {
   EXPECT_EQ(fen(), before);
 }
 
-TEST_F(UciHandlerTest, EvalSaysThereIsNoEvaluationYet) {
-  EXPECT_EQ(send({"eval"}), std::vector<std::string>{"info string no evaluation in this build"});
+// "info string N eval" with the side to move's score.
+int evalOf(const std::vector<std::string>& lines) {
+  EXPECT_EQ(lines.size(), 1u);
+  if (lines.size() != 1) return 0;
+  int score = 0;
+  char tail[8] = "";
+  EXPECT_EQ(std::sscanf(lines[0].c_str(), "info string %d %7s", &score, tail), 2) << lines[0];
+  EXPECT_STREQ(tail, "eval");
+  return score;
+}
+
+TEST_F(UciHandlerTest, EvalGivesTheStaticScoreOfTheSideToMove) {
+  const int start = evalOf(send({"position startpos", "eval"}));
+  EXPECT_EQ(start % 4, 0);
+  EXPECT_LT(std::abs(start), 100);
+  // White a rook up: positive for White to move, negative for Black to move.
+  const int white = evalOf(send({"position fen 1nbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQk - 0 1", "eval"}));
+  const int black = evalOf(send({"position fen 1nbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQk - 0 1", "eval"}));
+  EXPECT_GT(white, 300);
+  EXPECT_LT(black, -300);
 }
 
 TEST_F(UciHandlerTest, StopAndPonderHitAreQuietWithoutASearch) { EXPECT_TRUE(send({"stop", "ponderhit"}).empty()); }
