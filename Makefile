@@ -40,7 +40,7 @@ portable:
 
 # AddressSanitizer and UndefinedBehaviorSanitizer, then ThreadSanitizer.
 sanitize:
-	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=address,undefined -DTARN_BENCH=OFF"
+	@ASAN_OPTIONS=allocator_may_return_null=1 $(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=address,undefined -DTARN_BENCH=OFF"
 tsan:
 	@$(MAKE) --no-print-directory test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=thread -DTARN_BENCH=OFF"
 

@@ -94,7 +94,7 @@ PackedScore piecesTerm(const Position& pos, const PawnEntry& pawns, const Attack
         score += (ai[Us].by[Pawn] & bit(s)) ? param(group, outpostIndex) : scaleScore(param(group, outpostIndex), 1, 2);
       else if (type == Knight && (knightAttacks(s) & outposts & ai[Us].by[Pawn] & ~pos.colourBB[Us]))
         score += param(KnightVG, KnightP::OutpostReachable);
-      if (pos.pieceBB[Pawn] & bit(s + Up)) score += param(group, behindIndex);
+      if (relativeRank(Us, s) < 7 && (pos.pieceBB[Pawn] & bit(s + Up))) score += param(group, behindIndex);
       score += param(group, protectorIndex) * std::max(0, distance(s, ourKing) - 3);
 
       if (type == Bishop) {

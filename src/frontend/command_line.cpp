@@ -1,6 +1,7 @@
 #include "frontend/command_line.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,7 @@
 #include "board/fen.h"
 #include "board/perft.h"
 #include "board/zobrist.h"
+#include "frontend/bench.h"
 
 namespace tarn {
 
@@ -67,9 +69,16 @@ int runPerft(int argc, char** argv) {
   return 0;
 }
 
-int runBench() {
-  std::fprintf(stderr, "tarnchess bench: this build has no search yet, so there is nothing to measure\n");
-  return 1;
+int runBenchCommand(int argc, char** argv) {
+  int depth = DefaultBenchDepth;
+  if (argc > 2) {
+    depth = std::atoi(argv[2]);
+    if (depth < 1 || depth > 60) {
+      std::fprintf(stderr, "tarnchess bench: the depth must be a number from 1 to 60, not \"%s\"\n", argv[2]);
+      return 1;
+    }
+  }
+  return runBench(depth);
 }
 
 }  // namespace
@@ -78,7 +87,7 @@ std::optional<int> runCommandLineExtra(int argc, char** argv) {
   if (argc < 2) return std::nullopt;
   const std::string_view command = argv[1];
   if (command == "perft") return runPerft(argc, argv);
-  if (command == "bench") return runBench();
+  if (command == "bench") return runBenchCommand(argc, argv);
   return std::nullopt;
 }
 

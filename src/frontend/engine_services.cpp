@@ -5,6 +5,8 @@
 #include "eval/evaluate.h"
 #include "eval/nn/network_set.h"
 #include "eval/tb/bitbases.h"
+#include "search/search_control.h"
+#include "search/search_switches.h"
 #include "search/transposition_table.h"
 
 namespace tarn {
@@ -12,7 +14,6 @@ namespace tarn {
 namespace {
 
 std::atomic<int> tableMegabytes{0};
-std::atomic<int> tablebasePieces{0};
 
 }  // namespace
 
@@ -22,33 +23,36 @@ int loadNeuralNets(const std::string& folder) { return nn::loadNetworks(folder);
 
 void buildEvaluationTables() { initEvaluation(); }
 
-void buildSearchTables() {}
+void buildSearchTables() { initSearchTables(); }
 
+// The table is shared by the search threads: a running search is stopped first.
 bool resizeTranspositionTable(int megabytes) {
+  stopSearch(StopAndDiscard);
   if (!transpositionTable().resize(uint64_t(megabytes) << 20)) return false;
+  clearThreadTables();
   tableMegabytes.store(megabytes, std::memory_order_relaxed);
   return true;
 }
 
 int transpositionTableMegabytes() { return tableMegabytes.load(std::memory_order_relaxed); }
 
-void clearAllTables() { transpositionTable().clear(); }
-
-void clearSearchHistories() {}
-
-int initTablebases(const std::string&) {
-  tablebasePieces.store(0, std::memory_order_relaxed);
-  return 0;
+void clearAllTables() {
+  stopSearch(StopAndDiscard);
+  transpositionTable().clear();
+  clearThreadTables();
 }
 
-int largestTablebase() { return tablebasePieces.load(std::memory_order_relaxed); }
+void clearSearchHistories() {
+  stopSearch(StopAndDiscard);
+  newGameSearchState();
+}
 
 void createOpeningBook() {}
 
 bool loadOpeningBook(const std::string&) { return false; }
 
-void startSearchThreads(int) {}
+void startSearchThreads(int count) { startThreads(count); }
 
-void stopSearchThreads() {}
+void stopSearchThreads() { shutdownThreads(); }
 
 }  // namespace tarn

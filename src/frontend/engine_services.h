@@ -34,12 +34,6 @@ void clearAllTables();
 // New game: clears every search thread's history and ordering tables.
 void clearSearchHistories();
 
-// (Re)initialises tablebase probing with `path`; the largest piece
-// count of the tables found (0 when none).
-int initTablebases(const std::string& path);
-// What the last initTablebases found.
-int largestTablebase();
-
 // Creates the empty book, then loads `path` into it.
 void createOpeningBook();
 bool loadOpeningBook(const std::string& path);

@@ -3,6 +3,7 @@
 #include "board/fen.h"
 #include "board/make_move.h"
 #include "board/notation.h"
+#include "eval/tb/syzygy.h"
 #include "frontend/engine_services.h"
 
 namespace tarn {

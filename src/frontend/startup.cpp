@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/zobrist.h"
+#include "eval/tb/syzygy.h"
 #include "frontend/engine_services.h"
 #include "frontend/line_reader.h"
 #include "frontend/settings.h"
@@ -83,7 +84,7 @@ void initEngine(int hashMegabytes, int threadCount, EngineState& state, Protocol
 
   out.line("info string " + std::to_string(bitbases) + " bitbases loaded.");
   out.line("info string " + std::to_string(networks) + " neural nets loaded.");
-  if (const int pieces = largestTablebase(); pieces > 0)
+  if (const int pieces = largestTablebaseMen(); pieces > 0)
     out.line("info string " + std::to_string(pieces) + "-man syzygy tablebases loaded.");
 
   if (resizeTranspositionTable(hashMegabytes)) {

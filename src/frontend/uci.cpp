@@ -1,13 +1,19 @@
 #include "frontend/uci.h"
 
+#include <algorithm>
+
 #include "board/fen.h"
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "board/perft.h"
 #include "eval/evaluate.h"
+#include "search/search_control.h"
+#include "search/time_management.h"
 #include "frontend/command_words.h"
 #include "frontend/engine_identity.h"
+#include "frontend/uci_go.h"
 #include "frontend/uci_options.h"
+#include "frontend/uci_search_report.h"
 #include "frontend/uci_report.h"
 
 namespace tarn {
@@ -27,17 +33,22 @@ namespace tarn {
 //   stop           the running search's "bestmove"         until idle
 //   ponderhit      nothing                                 until the last request is taken
 //   eval           an "info string" line                   no
-//   quit           nothing; the loop ends                  until idle
+//   quit           the running search's "bestmove"         until idle; the loop ends
 //   uci            nothing (the block is printed once, by start-up)
 //
-// The search plugs in at go, stop, ponderhit, ucinewgame and quit;
-// until it exists "go" answers at once with the first legal move.
 
 void printUciIdentification(ProtocolOutput& out, const EngineOptions& options) {
   out.line(std::string("id name ") + EngineName);
   out.line(std::string("id author ") + EngineAuthor);
   for (const UciOption& option : uciOptions()) out.line(uciOptionLine(option, options));
   out.line("uciok");
+}
+
+UciHandler::UciHandler(EngineState& state, ProtocolOutput& out) : state(state), out(out) { installUciReports(state, out); }
+
+UciHandler::~UciHandler() {
+  stopSearch(StopAndDiscard);
+  setSearchCallbacks({});
 }
 
 bool UciHandler::handleLine(std::string_view line) {
@@ -52,7 +63,7 @@ bool UciHandler::handleLine(std::string_view line) {
   else if (word == "stop") stop();
   else if (word == "ponderhit") ponderHit();
   else if (word == "eval") eval();
-  else if (word == "quit") state.quit = true;
+  else if (word == "quit") quit();
   if (!state.notice.empty()) {
     out.line("info string " + state.notice);
     state.notice.clear();
@@ -61,12 +72,15 @@ bool UciHandler::handleLine(std::string_view line) {
 }
 
 void UciHandler::isReady() {
-  // Waits here until the search thread has taken the last request.
+  waitForRequestTaken();
   out.line("readyok");
   state.log.append("readyok\n");
 }
 
-void UciHandler::newGame() { state.newGame(); }
+void UciHandler::newGame() {
+  stopSearch(StopAndDiscard);
+  state.newGame();
+}
 
 void UciHandler::position(std::string_view arguments) {
   GameState& game = state.game;
@@ -102,39 +116,47 @@ void UciHandler::position(std::string_view arguments) {
 void UciHandler::go(std::string_view arguments) {
   GameState& game = state.game;
   if (!game.hasPosition()) game.setStartPosition();
-  const FirstWord first = splitFirstWord(arguments);
-  if (first.word == "perft") {
-    const int depth = leadingInt(first.rest);
-    if (depth < 1) {
+  const GoCommand command = parseGoCommand(arguments);
+  if (command.perft) {
+    if (*command.perft < 1) {
       out.line("info string perft needs a depth of 1 or more");
       return;
     }
-    out.write(perftReport(game.position, depth));
+    out.write(perftReport(game.position, *command.perft));
     return;
   }
 
-  // ---- The search plugs in here: stop and wait, read the limits,
-  // post the request; the search thread prints "info" and "bestmove". Until
-  // then the GUI gets an answer at once so that it never waits for one.
-  out.line("info string no search in this build");
-  MoveList legal;
-  generateLegal(game.position, legal);
-  if (legal.empty())
-    printBestMove("bestmove 0000");
-  else
-    printBestMove(formatBestMove(legal[0], NullMove, game.position, isChess960()));
+  // A new search aborts the running one, which still answers.
+  waitForRequestTaken();
+  stopSearch(StopAndDiscard);
+  ensureSearchThreads(state);
+  const int mode = applyGoCommand(command, game.position, searchLimits);
+  searchLimits.fixedDepth = 0;
+  searchLimits.multiPV = std::clamp(state.options.multiPV, 1, MaxRootMoves);
+  searchLimits.threads = state.options.threadCount;
+  searchLimits.contemptMid = state.options.contemptMid;
+  searchLimits.contemptEnd = state.options.contemptEnd;
+  ponderingEnabled.store(state.options.ponder, std::memory_order_relaxed);
+  state.engineColor = mode == ModeInfinite ? int(EnginePlaysNeither) : int(game.position.sideToMove);
+  if (mode != ModeInfinite) state.log.append(mode == ModePonder ? "Start Ponder...\n" : "Start Thinking...\n");
+  requestSearch(game.position, game.record.keys.data(), mode);
 }
 
-void UciHandler::printBestMove(const std::string& line) {
-  state.log.append(line + "\n");
-  out.line(line);
+// The running search stops; its "bestmove" is out before this returns.
+void UciHandler::stop() {
+  waitForRequestTaken();
+  stopSearch(StopAndAnswer);
 }
 
-// The search is stopped here, its "bestmove" printed before this returns.
-void UciHandler::stop() {}
+// A search that was asked for still answers before the program ends.
+void UciHandler::quit() {
+  waitForRequestTaken();
+  stopSearch(StopAndAnswer);
+  state.quit = true;
+}
 
-// The running ponder search becomes an ordinary one here.
-void UciHandler::ponderHit() {}
+// The running ponder search goes on as an ordinary timed search.
+void UciHandler::ponderHit() { tarn::ponderHit(); }
 
 // The static evaluation of the current position, from the side to move's point of view.
 void UciHandler::eval() {

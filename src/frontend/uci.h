@@ -16,7 +16,12 @@ void printUciIdentification(ProtocolOutput& out, const EngineOptions& options);
 // line's first word; the rest of the line goes to that command's parser.
 class UciHandler {
  public:
-  UciHandler(EngineState& state, ProtocolOutput& out) : state(state), out(out) {}
+  // Also directs the search's reports to `out`.
+  UciHandler(EngineState& state, ProtocolOutput& out);
+  // Stops a running search and detaches its reports.
+  ~UciHandler();
+  UciHandler(const UciHandler&) = delete;
+  UciHandler& operator=(const UciHandler&) = delete;
 
   // Handles one line (without its line end). Returns false once "quit" was handled.
   bool handleLine(std::string_view line);
@@ -27,9 +32,9 @@ class UciHandler {
   void position(std::string_view arguments);
   void go(std::string_view arguments);
   void stop();
+  void quit();
   void ponderHit();
   void eval();
-  void printBestMove(const std::string& line);
 
   EngineState& state;
   ProtocolOutput& out;

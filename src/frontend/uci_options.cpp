@@ -5,6 +5,7 @@
 
 #include "board/fen.h"
 #include "frontend/command_words.h"
+#include "eval/tb/syzygy.h"
 #include "frontend/engine_services.h"
 
 namespace tarn {
@@ -42,8 +43,10 @@ void setHash(EngineState& state, int megabytes) {
 void setThreads(EngineState& state, int count) { state.options.threadCount = std::clamp(count, 1, MaxSearchThreads); }
 void setMultiPV(EngineState& state, int count) { state.options.multiPV = count; }
 void setProbeDepth(EngineState& state, int depth) { state.options.syzygyProbeDepth = depth; }
-void setContemptMid(EngineState& state, int value) { state.options.contemptMid = value; }
-void setContemptEnd(EngineState& state, int value) { state.options.contemptEnd = value; }
+// Contempt is added to every evaluation: the advertised range keeps it from
+// overflowing the score.
+void setContemptMid(EngineState& state, int value) { state.options.contemptMid = std::clamp(value, -50, 50); }
+void setContemptEnd(EngineState& state, int value) { state.options.contemptEnd = std::clamp(value, -50, 50); }
 
 void clearHash(EngineState&, std::optional<std::string_view>) { clearAllTables(); }
 

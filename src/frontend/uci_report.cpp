@@ -72,7 +72,7 @@ std::string formatPv(const Position& root, std::span<const Move> moves, size_t m
 }
 
 std::string formatPvLine(const PvReport& report, int index, const Position& root, bool chess960) {
-  const PvLine& line = report.lines[size_t(index)];
+  const ReportLine& line = report.lines[size_t(index)];
   // Lines after the one being searched still hold the previous iteration's result.
   const int depth = index <= report.searchedLine ? report.depth : report.depth - 1;
   const ReportBound bound = index == report.searchedLine ? report.bound : ReportBound::Exact;

@@ -46,7 +46,7 @@ std::string formatCurrentMoveLine(const CurrentMoveReport& report, const Positio
 
 // ---- Principal-variation lines ---------------------------------------------
 
-struct PvLine {
+struct ReportLine {
   int score = 0;               // engine units; mate = 10000 - ply
   std::span<const Move> moves; // ends at the first empty, flagged or illegal move at the latest
 };
@@ -60,7 +60,7 @@ struct PvReport {
   uint64_t nodes = 0;          // summed over all search threads
   uint64_t tbHits = 0;         // summed over all search threads
   int hashFull = 0;            // per mille
-  std::span<const PvLine> lines;  // lines.size() >= the number of lines printed
+  std::span<const ReportLine> lines;  // lines.size() >= the number of lines printed
 };
 
 // How many PV lines an iteration prints: the MultiPV count in analysis mode, else 1.

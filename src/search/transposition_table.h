@@ -118,6 +118,8 @@ class TranspositionTable {
   static uint32_t keyCheckOf(Key key) { return uint32_t(key >> 40); }
   TTBucket* bucketOf(Key key) const { return buckets + (key & bucketMask); }
 
+  // False until the first successful resize.
+  bool ready() const { return buckets != nullptr; }
   uint64_t sizeBytes() const { return bytes; }
   uint64_t bucketCount() const { return bucketMask + 1; }
   const void* base() const { return buckets; }

@@ -1,6 +1,8 @@
 // The command-line extras: they never read standard input.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "e2e/e2e_support.h"
 
 namespace tarn::test {
@@ -60,11 +62,22 @@ TEST(CommandLine, PerftRejectsBadDepthsAndFens) {
   }
 }
 
-TEST(CommandLine, BenchSaysItNeedsTheSearch) {
-  const ProcessResult r = runWithOpenInput({"bench"});
-  ASSERT_FALSE(r.timedOut);
-  EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_NE(r.err.find("search"), std::string::npos);
+// The bench signature: the same node count on every run, on its last line.
+TEST(CommandLine, BenchIsDeterministic) {
+  auto lastLine = [](const ProcessResult& r) {
+    const std::vector<std::string> lines = splitLines(r.out);
+    return lines.empty() ? std::string() : lines.back();
+  };
+  const ProcessResult first = runWithOpenInput({"bench", "4"});
+  const ProcessResult second = runWithOpenInput({"bench", "4"});
+  ASSERT_FALSE(first.timedOut);
+  EXPECT_EQ(first.exitStatus, 0);
+  unsigned long long nodes = 0, nps = 0, nodes2 = 0, nps2 = 0;
+  ASSERT_EQ(std::sscanf(lastLine(first).c_str(), "%llu nodes %llu nps", &nodes, &nps), 2) << lastLine(first);
+  ASSERT_EQ(std::sscanf(lastLine(second).c_str(), "%llu nodes %llu nps", &nodes2, &nps2), 2) << lastLine(second);
+  EXPECT_GT(nodes, 1000u);
+  EXPECT_EQ(nodes, nodes2);
+  EXPECT_EQ(runWithOpenInput({"bench", "zero"}).exitStatus, 1);
 }
 
 }  // namespace

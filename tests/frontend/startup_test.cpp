@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "search/search_control.h"
+
 #include <climits>
 
 #include "frontend/engine_services.h"
@@ -79,15 +81,18 @@ TEST(StartUp, InitEnginePrintsTheLoadReportsAndKeepsSizes) {
   Settings active;
   EngineState state;
   state.active = &active;
-  initEngine(128, 999, state, captured.out());
+  initEngine(128, 3, state, captured.out());
   EXPECT_EQ(captured.take(), (std::vector<std::string>{"info string 0 bitbases loaded.",
                                                        "info string 0 neural nets loaded."}));
   EXPECT_EQ(state.options.hashMegabytes, 128);
   EXPECT_EQ(transpositionTableMegabytes(), 128);
-  EXPECT_EQ(state.options.threadCount, 256);
+  EXPECT_EQ(state.options.threadCount, 3);
+  EXPECT_EQ(activeThreadCount(), 3);
 
   initEngine(64, 0, state, captured.out());
   EXPECT_EQ(state.options.threadCount, 1);
+  EXPECT_EQ(activeThreadCount(), 1);
+  shutdownThreads();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "board/movegen.h"
 #include "frontend/engine_services.h"
 #include "frontend/frontend_test_support.h"
+#include "search/search_control.h"
 
 namespace tarn::test {
 namespace {
@@ -124,13 +125,15 @@ TEST_F(UciHandlerTest, ThreadsAreClampedToOneTo256) {
   EXPECT_EQ(state.options.threadCount, 1);  // no digits read as 0
 }
 
-TEST_F(UciHandlerTest, IntegerOptionsAreStoredAsGiven) {
+TEST_F(UciHandlerTest, IntegerOptionsAreStoredAsGivenButContemptStaysInRange) {
   send({"setoption name MultiPV value 3", "setoption name SyzygyProbeDepth value 40",
         "setoption name ContemptMid value -20", "setoption name ContemptEnd value 99"});
   EXPECT_EQ(state.options.multiPV, 3);
   EXPECT_EQ(state.options.syzygyProbeDepth, 40);
   EXPECT_EQ(state.options.contemptMid, -20);
-  EXPECT_EQ(state.options.contemptEnd, 99);
+  EXPECT_EQ(state.options.contemptEnd, 50);  // beyond the range it would overflow scores
+  send({"setoption name ContemptMid value -2147483648"});
+  EXPECT_EQ(state.options.contemptMid, -50);
   send({"setoption name MultiPV value 5 lines"});
   EXPECT_EQ(state.options.multiPV, 5);
 }
@@ -312,11 +315,16 @@ TEST_F(UciHandlerTest, GoPerftNeedsADepth) {
   EXPECT_EQ(send({"go perft 0"}), std::vector<std::string>{"info string perft needs a depth of 1 or more"});
 }
 
-TEST_F(UciHandlerTest, GoWithoutSearchAnswersTheFirstLegalMove) {
-  EXPECT_EQ(send({"go wtime 1000 btime 1000"}),
-            (std::vector<std::string>{"info string no search in this build", "bestmove a2a3 "}));
-  EXPECT_EQ(send({"position startpos moves f2f3 e7e5 g2g4 d8h4", "go infinite"}),
-            (std::vector<std::string>{"info string no search in this build", "bestmove 0000"}));
+TEST_F(UciHandlerTest, GoAnswersWithABestMove) {
+  send({"go depth 2"});
+  waitUntilIdle();
+  const std::vector<std::string> lines = captured.take();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("bestmove ", 0), 0u) << lines.back();
+  // Checkmated: no legal move, and still an answer.
+  send({"position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 3"});
+  waitUntilIdle();
+  EXPECT_EQ(captured.take(), std::vector<std::string>{"bestmove 0000"});
 }
 
 // ---- traffic log ----------------------------------------------------------
@@ -324,15 +332,21 @@ TEST_F(UciHandlerTest, GoWithoutSearchAnswersTheFirstLegalMove) {
 TEST_F(UciHandlerTest, TrafficLogRecordsInputReadyOkAndBestMove) {
   TempFolder folder;
   state.log.setPath(folder.file(TrafficLogName));
-  send({"isready", "setoption name Debug Log value true", "isready", "position startpos moves e2e4", "go",
-        "setoption name Debug Log value false", "isready"});
-  EXPECT_EQ(readWholeFile(folder.file(TrafficLogName)),
-            "Received : isready\n"
-            "readyok\n"
-            "Received : position startpos moves e2e4\n"
-            "Received : go\n"
-            "bestmove a7a6 \n"
-            "Received : setoption name Debug Log value false\n");
+  send({"isready", "setoption name Debug Log value true", "isready", "position startpos moves e2e4", "go depth 1"});
+  waitUntilIdle();
+  send({"setoption name Debug Log value false", "isready"});
+  const std::string log = readWholeFile(folder.file(TrafficLogName));
+  const std::string head =
+      "Received : isready\n"
+      "readyok\n"
+      "Received : position startpos moves e2e4\n"
+      "Received : go depth 1\n"
+      "Start Thinking...\n"
+      "bestmove ";
+  EXPECT_EQ(log.substr(0, head.size()), head);
+  const std::string tail = "\nReceived : setoption name Debug Log value false\n";
+  ASSERT_GT(log.size(), head.size() + tail.size());
+  EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
 }
 
 // ---- the loop ---------------------------------------------------------------

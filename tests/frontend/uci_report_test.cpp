@@ -92,7 +92,7 @@ TEST(FormatScore, NearZeroIsZeroPastPly80) {
 
 TEST_F(UciReportTest, PvLineWithEveryField) {
   const Move pv[] = {E2E4, E7E5, G1F3};
-  const PvLine lines[] = {{35, pv}};
+  const ReportLine lines[] = {{35, pv}};
   PvReport report;
   report.depth = 7;
   report.selDepth = 12;
@@ -108,7 +108,7 @@ TEST_F(UciReportTest, PvLineWithEveryField) {
 
 TEST_F(UciReportTest, FailLowPrintsUpperBoundAndTwoMoves) {
   const Move pv[] = {E2E4, E7E5, G1F3, B8C6};
-  const PvLine lines[] = {{-15, pv}};
+  const ReportLine lines[] = {{-15, pv}};
   PvReport report;
   report.depth = 9;
   report.selDepth = 14;
@@ -121,7 +121,7 @@ TEST_F(UciReportTest, FailLowPrintsUpperBoundAndTwoMoves) {
 
 TEST_F(UciReportTest, FailHighPrintsLowerBoundAndOneMove) {
   const Move pv[] = {E2E4, E7E5, G1F3};
-  const PvLine lines[] = {{9997, pv}};
+  const ReportLine lines[] = {{9997, pv}};
   PvReport report;
   report.depth = 9;
   report.selDepth = 9;
@@ -134,7 +134,7 @@ TEST_F(UciReportTest, FailHighPrintsLowerBoundAndOneMove) {
 
 TEST_F(UciReportTest, MultiPvDepthsAndBoundsFollowTheLineBeingSearched) {
   const Move pv1[] = {E2E4, E7E5}, pv2[] = {D2D4}, pv3[] = {G1F3, B8C6};
-  const PvLine lines[] = {{30, pv1}, {20, pv2}, {10, pv3}};
+  const ReportLine lines[] = {{30, pv1}, {20, pv2}, {10, pv3}};
   PvReport report;
   report.depth = 6;
   report.selDepth = 8;
@@ -158,7 +158,7 @@ TEST_F(UciReportTest, PvLinePastPly80PrintsDrawishScoresAsZero) {
   Position late = positionOf("4k3/8/8/8/8/8/4P3/4K3 w - - 0 45");
   late.ply = 82;  // the game's ply: FEN move numbers do not set it
   const Move pv[] = {makeMove(E2, E4)};
-  const PvLine lines[] = {{2, pv}};
+  const ReportLine lines[] = {{2, pv}};
   PvReport report;
   report.depth = 3;
   report.lines = lines;

@@ -1,0 +1,13 @@
+// The bench command: a fixed set of positions searched to a fixed depth on one
+// thread with a fresh table. With one thread the node count is deterministic, so
+// it identifies the search and evaluation of a build.
+#pragma once
+
+namespace tarn {
+
+constexpr int DefaultBenchDepth = 7;
+
+// Prints one line per position and, last, "N nodes M nps"; returns the exit status.
+int runBench(int depth);
+
+}  // namespace tarn

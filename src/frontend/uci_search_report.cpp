@@ -1,0 +1,74 @@
+#include "frontend/uci_search_report.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "board/fen.h"
+#include "frontend/uci_report.h"
+#include "search/search_control.h"
+#include "search/time_management.h"
+#include "search/transposition_table.h"
+
+namespace tarn {
+
+namespace {
+
+// The lines of the MultiPV slots, scores and moves.
+std::vector<ReportLine> linesOf(const SearchThread& main, std::vector<std::vector<Move>>& storage) {
+  std::vector<ReportLine> lines;
+  storage.assign(size_t(main.slotCount), {});
+  for (int i = 0; i < main.slotCount; ++i) {
+    const RootMove& slot = main.slots[i];
+    storage[size_t(i)].assign(slot.pv.moves, slot.pv.moves + slot.pv.length);
+    if (storage[size_t(i)].empty() && slot.move) storage[size_t(i)].push_back(slot.move);
+    lines.push_back(ReportLine{slot.score, storage[size_t(i)]});
+  }
+  return lines;
+}
+
+}  // namespace
+
+void installUciReports(EngineState& state, ProtocolOutput& out) {
+  SearchCallbacks callbacks;
+  callbacks.pv = [&out](const SearchThread& main, int line, tarn::PvBound bound) {
+    std::vector<std::vector<Move>> storage;
+    const std::vector<ReportLine> lines = linesOf(main, storage);
+    PvReport report;
+    report.depth = main.iterationDepth.load(std::memory_order_relaxed);
+    report.selDepth = main.selDepth;
+    report.searchedLine = std::min(line, int(lines.size()) - 1);
+    report.bound = bound == tarn::PvBound::Upper ? ReportBound::Upper
+                   : bound == tarn::PvBound::Lower ? ReportBound::Lower
+                                                   : ReportBound::Exact;
+    report.elapsedSeconds = secondsSince(main.searchStart);
+    report.nodes = totalNodes();
+    report.tbHits = totalTbHits();
+    report.hashFull = transpositionTable().hashfull();
+    report.lines = lines;
+    const int count = pvLinesToPrint(main.slotCount, main.mode == ModeInfinite);
+    for (const std::string& text : formatPvLines(report, count, main.root, isChess960())) out.line(text);
+  };
+  callbacks.currentMove = [&out](const SearchThread& main) {
+    CurrentMoveReport report;
+    report.depth = main.iterationDepth.load(std::memory_order_relaxed);
+    report.move = main.currentRootMove;
+    report.moveNumber = main.currentRootMoveNumber;
+    report.elapsedSeconds = secondsSince(main.searchStart);
+    report.nodes = totalNodes();
+    report.hashFull = transpositionTable().hashfull();
+    out.line(formatCurrentMoveLine(report, main.root, isChess960()));
+  };
+  callbacks.bestMove = [&out, &state](Move best, Move ponder, bool, const Position& root) {
+    // Without a legal move a GUI still needs its answer.
+    const std::string line = best ? formatBestMove(best, ponder, root, isChess960()) : "bestmove 0000";
+    state.log.append(line + "\n");
+    out.line(line);
+  };
+  setSearchCallbacks(std::move(callbacks));
+}
+
+void ensureSearchThreads(EngineState& state) {
+  if (!activeThreadCountStarted()) startThreads(state.options.threadCount);
+}
+
+}  // namespace tarn

@@ -1,0 +1,89 @@
+// The search threads and how the front ends drive them.
+//
+// Slot 0 runs the control loop: it sleeps until a front end posts a request,
+// searches it with iterative deepening while waking the worker slots, and hands
+// the best move back. Workers search the same root with their own copies and
+// share only the transposition table. One engine mutex with two condition
+// variables guards the request (one signalled when a request is posted or
+// withdrawn, one when the control thread takes it or becomes idle); each slot
+// has its own mutex and condition variable for its "go" flag.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "board/position.h"
+#include "search/search_limits.h"
+#include "search/search_thread.h"
+
+namespace tarn {
+
+enum class PvBound : int { Exact = 0, Upper = 1, Lower = 2 };
+
+// What the front end does with the search's reports. Every callback runs on the
+// main search thread; a null callback is skipped.
+struct SearchCallbacks {
+  // A principal variation: `line` is the MultiPV slot being searched, `bound` its result.
+  std::function<void(const SearchThread& main, int line, PvBound bound)> pv;
+  // The root move now searched (from depth 9 on, after 1.5 seconds).
+  std::function<void(const SearchThread& main)> currentMove;
+  // The answer: the best move and the ponder move (either may be NullMove),
+  // whether the search was stopped to be discarded, and the searched position.
+  std::function<void(Move best, Move ponder, bool discarded, const Position& root)> bestMove;
+};
+
+void setSearchCallbacks(SearchCallbacks callbacks);
+
+// Starts `count` threads (1..256), the control thread first; stops the ones beyond.
+void startThreads(int count);
+// Stops every thread and waits for them.
+void shutdownThreads();
+
+// Posts a search of `pos` in `mode` (think, infinite, ponder) with the game's
+// recent key history (`keys[p]` for p from ply - fiftyCounter to ply - 1).
+void requestSearch(const Position& pos, const Key* keys, int mode);
+// Withdraws a pending request, stops the running search with `reason` and waits
+// until the control thread is idle (its answer has been handed over).
+void stopSearch(int reason);
+// Waits until the control thread has taken the last request.
+void waitForRequestTaken();
+// Waits until the last request has been searched and answered.
+void waitUntilIdle();
+// A running ponder search becomes an ordinary timed one.
+void ponderHit();
+// True while a search runs or a request is pending.
+bool searchActive();
+
+// Clears every thread's histories and evaluation caches ("Clear Hash", table resize).
+void clearThreadTables();
+// A new game: thread tables cleared, previous root scores forgotten, the game
+// decisions reset and the table aged by two generations.
+void newGameSearchState();
+
+// Node and tablebase-hit totals over all threads.
+uint64_t totalNodes();
+uint64_t totalTbHits();
+int activeThreadCount();
+// Whether startThreads has run (and shutdownThreads has not since).
+bool activeThreadCountStarted();
+int mainThreadDepth();
+// How many threads have reached `depth` in the running search.
+int threadsAtDepth(int depth);
+
+// Used by the node search.
+void reportCurrentMove(SearchThread& t);
+void reportSnapshot(SearchThread& t);
+void reportPv(SearchThread& t, int line, PvBound bound);
+
+// A search of `pos` to `depth` on the calling thread with a fresh thread record
+// and no time limit: the bench command and tests. `history` holds the game's
+// keys indexed by ply, as GameRecord::keys does, or is null.
+struct SearchOutcome {
+  Move best = NullMove;
+  int score = 0;
+  uint64_t nodes = 0;
+  PvLine pv;
+};
+SearchOutcome searchFixedDepth(const Position& pos, int depth, const Key* history = nullptr);
+
+}  // namespace tarn
