@@ -42,7 +42,7 @@ portable:
 sanitize:
 	@ASAN_OPTIONS=allocator_may_return_null=1 $(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=address,undefined -DTARN_BENCH=OFF"
 tsan:
-	@$(MAKE) --no-print-directory test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=thread -DTARN_BENCH=OFF"
+	@TSAN_OPTIONS=allocator_may_return_null=1 $(MAKE) --no-print-directory test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_SANITIZE=thread -DTARN_BENCH=OFF"
 
 # The same build with clang.
 clang:

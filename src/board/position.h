@@ -87,6 +87,16 @@ void refreshPosition(Position& pos);
 // Recomputes blockers and pinners of both kings from the current occupancy.
 void computeBlockersAndPinners(Position& pos);
 
+// ---- Material, read from the material words -------------------------------
+
+// Full material of a colour, pawns included (the weight word keeps half of it).
+inline int materialSum(const Position& pos, Color c) { return 2 * (pos.material[c].weight & WeightValueMask); }
+inline int pawnCount(const Position& pos, Color c) { return pos.material[c].signature & 15; }
+inline int nonPawnMaterial(const Position& pos, Color c) { return materialSum(pos, c) - 96 * pawnCount(pos, c); }
+// Number of pieces other than pawns and the king.
+inline int pieceCount(const Position& pos, Color c) { return pos.material[c].weight >> 12; }
+inline int piecesOnBoard(const Position& pos) { return pieceCount(pos, White) + pieceCount(pos, Black); }
+
 // Full-move number as FEN writes it.
 constexpr int fullMoveNumber(const Position& pos) { return pos.ply / 2 + 1; }
 

@@ -24,7 +24,7 @@ constexpr PackedScore Tempo = makeScore(16, 16);
 bool networkScore(const Position& pos, EvalContext& ctx, const MaterialInfo& mi, int& v, int* raw = nullptr) {
   if (mi.netIndex < 0) return false;
   const nn::ChessBaseNet& net = nn::network(mi.netIndex);
-  const int whiteMaterial = fullMaterial(pos, White), blackMaterial = fullMaterial(pos, Black);
+  const int whiteMaterial = materialSum(pos, White), blackMaterial = materialSum(pos, Black);
   const int d = std::abs(whiteMaterial - blackMaterial);
   // A network without parameters would score every position about 0: the
   // hand-crafted terms take over instead.
@@ -140,7 +140,7 @@ std::string evalDisplayText(const Position& pos, EvalContext& ctx, bool whitePoi
   PawnEntry& pawns = ctx.pawnCache.probe(pos);
   evaluateTerms(pos, pawns, ctx.attacks, ctx.terms);
   const int phase = mi.phase;
-  const int difference = fullMaterial(pos, White) - fullMaterial(pos, Black);
+  const int difference = materialSum(pos, White) - materialSum(pos, Black);
   const int bonus = taper(mi.materialBonus, phase);
   std::snprintf(line, sizeof line, " Material: %3d (%d && %d)\n", bonus, difference,
                 pos.sideToMove == White ? bonus : -bonus);

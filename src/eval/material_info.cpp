@@ -28,7 +28,7 @@ const MaterialInfo& getMaterialInfo(MaterialInfo& info, const Position& pos) {
   info.valid = true;
   info.netIndex = nn::selectNetwork(pos);
 
-  const int d = fullMaterial(pos, White) - fullMaterial(pos, Black);
+  const int d = materialSum(pos, White) - materialSum(pos, Black);
   int bonus = d;
   if (d > 875 && !pos.pieces(Black, Queen)) bonus = d + 200;
   if (d < -875 && !pos.pieces(White, Queen)) bonus = d - 200;

@@ -20,13 +20,6 @@ struct MaterialInfo {
   bool valid = false;
 };
 
-// Full material of a colour, pawns included (the weight word keeps half of it).
-inline int fullMaterial(const Position& pos, Color c) { return 2 * (pos.material[c].weight & 0x0FFF); }
-inline int pawnCount(const Position& pos, Color c) { return pos.material[c].signature & 15; }
-inline int nonPawnMaterial(const Position& pos, Color c) { return fullMaterial(pos, c) - 96 * pawnCount(pos, c); }
-// Number of pieces other than pawns and the king.
-inline int pieceCount(const Position& pos, Color c) { return pos.material[c].weight >> 12; }
-
 uint32_t materialKey(const Position& pos);
 int gamePhase(int avgNonPawn);
 

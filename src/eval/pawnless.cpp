@@ -30,9 +30,9 @@ constexpr int Centre[64] = {
 }  // namespace
 
 int evaluatePawnless(const Position& pos) {
-  const int white = fullMaterial(pos, White), black = fullMaterial(pos, Black);
+  const int white = materialSum(pos, White), black = materialSum(pos, Black);
   const Color strong = white > black ? White : Black, weak = ~strong;
-  const int f = fullMaterial(pos, strong), o = fullMaterial(pos, weak);
+  const int f = materialSum(pos, strong), o = materialSum(pos, weak);
   int m = f - o;
   const int sK = pos.kingSquare[strong], wK = pos.kingSquare[weak];
   const int sign = pos.sideToMove == strong ? 1 : -1;

@@ -5,7 +5,7 @@
 
 namespace tarn {
 
-constexpr int DefaultBenchDepth = 7;
+constexpr int DefaultBenchDepth = 12;
 
 // Prints one line per position and, last, "N nodes M nps"; returns the exit status.
 int runBench(int depth);

@@ -13,8 +13,6 @@ GameDecisionState gameDecisions;
 
 namespace {
 
-int materialSum(const Position& pos, Color c) { return 2 * (pos.material[c].weight & 0x0FFF); }
-int pieceCount(const Position& pos, Color c) { return pos.material[c].weight >> 12; }
 
 }  // namespace
 

@@ -19,13 +19,11 @@ namespace tarn {
 
 namespace {
 
-int materialSum(const Position& pos, Color c) { return 2 * (pos.material[c].weight & 0x0FFF); }
-int nonPawnCount(const Position& pos) { return (pos.material[White].weight >> 12) + (pos.material[Black].weight >> 12); }
 
 // No pawns and one non-pawn piece, or two of which neither is a rook or queen.
 bool trivialEnding(const Position& pos) {
   if (pos.pieceBB[Pawn]) return false;
-  const int pieces = nonPawnCount(pos);
+  const int pieces = piecesOnBoard(pos);
   return pieces == 1 || (pieces == 2 && !pos.pieceBB[Rook] && !pos.pieceBB[Queen]);
 }
 
@@ -208,6 +206,7 @@ Move iterativeDeepening(SearchThread& t, int maxDepth) {
 
       for (;;) {
         const bool wide = alpha < -9501 || beta > 9501;
+        t.wideWindow = wide;
         t.selDepth = 0;
         Position pos = t.root;
         const int score = search(t, pos, alpha, beta, searchDepth, ReSearch, PvNode);

@@ -45,6 +45,8 @@ struct NodeState {
   bool reductions = false;
   bool threatDetection = false;
   bool mateThreatDetection = false;
+  bool stopOnPrunedLateMove = false;  // no checks here: a late pruned move ends the loop
+  bool stopLoop = false;
 };
 
 // Facts about a move, worked out before it is searched.
@@ -56,6 +58,8 @@ struct MoveFacts {
   bool threatEvasion = false;
   bool singular = false;
   bool createsMateThreat = false;
+  bool needsMateThreat = false;  // pruned, but searched if it threatens mate
+  int see = 0;                   // 1 when the exchange test at -17 passed, -1 when it failed, 0 not asked
   int pawnAdvance = 0;
   int threatValue = 0;
 };
@@ -70,6 +74,10 @@ void prepareMoveLoop(SearchThread& t, const Position& pos, NodeState& node);
 
 // A mate in one found before the first move is tried: its score, or ScoreNone.
 int mateInOneShortcut(SearchThread& t, Position& pos, NodeState& node, TTSlot slot);
+
+// For the table move: the singular-extension test. Returns a score that ends the
+// node (the multi-cut), or ScoreNone; sets node.ttMoveSingular.
+int singularExtensionTest(SearchThread& t, Position& pos, NodeState& node);
 
 MoveFacts moveFacts(SearchThread& t, const Position& pos, NodeState& node, Move m, int stage, Bitboard checkers);
 

@@ -19,7 +19,6 @@ namespace {
 
 enum QuiescenceMode { AllEvasions = 0, CaptureEvasions = 1, Captures = 2, Recaptures = 3 };
 
-int nonPawnPieces(const Position& pos) { return (pos.material[White].weight >> 12) + (pos.material[Black].weight >> 12); }
 
 int victimValueOf(const Position& pos, Move m) {
   const PieceCode target = pos.board[toSquare(m)];
@@ -54,7 +53,7 @@ bool checkIsUseful(const Position& after, Move m, int evalPlusVictim, int target
   Bitboard winnable = after.pieces(them, Queen);
   if (evalPlusVictim + 532 >= target) winnable |= after.pieces(them, Rook);
   if (evalPlusVictim + 344 >= target) winnable |= (after.pieces(them, Bishop) | after.pieces(them, Knight)) & ~defended;
-  if (evalPlusVictim + 96 >= target && nonPawnPieces(after) < 5) winnable |= after.pieces(them, Pawn) & ~defended;
+  if (evalPlusVictim + 96 >= target && piecesOnBoard(after) < 5) winnable |= after.pieces(them, Pawn) & ~defended;
   return (hit & winnable) != 0;
 }
 
@@ -147,7 +146,7 @@ int quiescence(SearchThread& t, Position& pos, int alpha, int beta, int q, NodeT
   }
 
   // 7.
-  const int bonus = nonPawnPieces(pos) <= 3 ? 1200 : 220;
+  const int bonus = piecesOnBoard(pos) <= 3 ? 1200 : 220;
 
   // 8. Without quiet checks: a quick mate, and the hopeless cases.
   if (!quietChecks) {
@@ -260,7 +259,7 @@ int quiescence(SearchThread& t, Position& pos, int alpha, int beta, int q, NodeT
         if (!inCheck && !passesFutility) continue;
         if (stage < 2 && !inCheck && !seeAtLeast(pos, m, -17)) {
           const bool guarded = pawnAttackers(~pos.sideToMove, toSquare(m)) & pos.pieces(~pos.sideToMove, Pawn);
-          if (q == 0 && nonPawnPieces(pos) < 3 && stage == 0 && !guarded && deferredCount < 20)
+          if (q == 0 && piecesOnBoard(pos) < 3 && stage == 0 && !guarded && deferredCount < 20)
             deferred[deferredCount++] = m;
           continue;
         }
@@ -269,7 +268,7 @@ int quiescence(SearchThread& t, Position& pos, int alpha, int beta, int q, NodeT
         const bool singleDirect = !moreThanOne(checkers) && (checkers & bit(toSquare(m)));
         if (singleDirect && !inCheck && !seeAtLeast(pos, m, -17)) {
           if (q > 0) continue;
-          const bool worth = victim >= (nonPawnPieces(pos) < 3 ? 96 : 328);
+          const bool worth = victim >= (piecesOnBoard(pos) < 3 ? 96 : 328);
           if (worth && deferredCount < 20) deferred[deferredCount++] = m;
           continue;
         }

@@ -25,7 +25,6 @@ namespace {
 
 constexpr NodeType childType(NodeType t) { return t == PvNode ? PvNode : t == CutNode ? AllNode : CutNode; }
 
-int materialSum(const Position& pos, Color c) { return 2 * (pos.material[c].weight & 0x0FFF); }
 
 PreviousMoves previousMoves(SearchThread& t, int ply) {
   return PreviousMoves{t.stack(ply - 1).pieceTo, t.stack(ply - 2).pieceTo, t.stack(ply - 4).pieceTo};
@@ -51,6 +50,7 @@ namespace {
 
 // Whether the network chosen for `pos` can evaluate it, so that its accumulator is worth keeping.
 int usableNetwork(SearchThread& t, const Position& pos) {
+  if (!nn::anyListNetworkLoaded()) return -1;
   const int index = getMaterialInfo(t.eval->materialInfo, pos).netIndex;
   return index >= 0 && nn::network(index).loaded() ? index : -1;
 }
@@ -271,12 +271,18 @@ int search(SearchThread& t, Position& pos, int alpha, int beta, int depth, Searc
         reportCurrentMove(t);
     }
 
-    // 4. Move facts and pruning.
+    // 4. The singular test of the table move, move facts and pruning.
+    if (m == node.ttMove && !rootNode) {
+      const int cut = singularExtensionTest(t, pos, node);
+      if (cut == SearchAborted) return SearchAborted;
+      if (cut != ScoreNone) return cut;
+    }
     const Bitboard checkers = givesCheck(pos, m, ci);
     MoveFacts facts = moveFacts(t, pos, node, m, stage, checkers);
     if (facts.givesCheck && facts.dangerousCheck) checksGiven = true;
     if (pruneMove(t, pos, node, m, stage, facts)) {
       node.bestScore = bestScore = std::max(bestScore, alpha);
+      if (node.stopLoop) break;
       continue;
     }
 
@@ -291,6 +297,7 @@ int search(SearchThread& t, Position& pos, int alpha, int beta, int depth, Searc
 
     // 6. Extension and stack record.
     const bool extend = extensionFor(t, before, node, m, facts);
+    if (extend) ++t.rules.extended;
     const int newDepth = extend ? depth : depth - 1;
     ss.threatValue = facts.threatValue;
     ss.pieceTo = makePieceTo(before.board[fromSquare(m)], toSquare(m));
@@ -314,6 +321,7 @@ int search(SearchThread& t, Position& pos, int alpha, int beta, int depth, Searc
       } else {
         const int r = lateMoveReduction(t, before, node, m, stage, facts, moveCount, newDepth);
         const int reduced = r >= 0 ? std::max(newDepth - r, 1) : newDepth;
+        if (reduced < newDepth) ++t.rules.reduced;
         score = -search(t, pos, -alpha - 1, -alpha, reduced, OrdinaryChild, CutNode);
         if (score != -SearchAborted && score > alpha && reduced < newDepth)
           score = -search(t, pos, -alpha - 1, -alpha, newDepth, OrdinaryChild, pvNode ? PvNode : AllNode);

@@ -383,6 +383,7 @@ SearchOutcome searchFixedDepth(const Position& pos, int depth, const Key* histor
   outcome.score = t->slots[0].score;
   outcome.pv = t->slots[0].pv;
   outcome.nodes = t->nodes.load();
+  outcome.rules = t->rules;
   searchLimits = saved;
   return outcome;
 }

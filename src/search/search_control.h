@@ -83,6 +83,7 @@ struct SearchOutcome {
   int score = 0;
   uint64_t nodes = 0;
   PvLine pv;
+  RuleCounters rules;
 };
 SearchOutcome searchFixedDepth(const Position& pos, int depth, const Key* history = nullptr);
 

@@ -34,6 +34,14 @@ struct StackEntry {
   nn::Accumulator accumulator;
 };
 
+// How often each pruning, reduction and extension rule acted: a cheap record that
+// shows the switches at work.
+struct RuleCounters {
+  uint64_t reverseFutility = 0, nullMove = 0, tableCaptureCut = 0, probCut = 0, singular = 0, multiCut = 0,
+           futileSkip = 0, lateMovePrune = 0, reduced = 0, extended = 0, mateThreat = 0, mateInOne = 0,
+           threatMove = 0;
+};
+
 struct SearchThread {
   explicit SearchThread(int index);
 
@@ -84,6 +92,8 @@ struct SearchThread {
   int previousRootScore[2] = {ScoreNone, ScoreNone};
   uint8_t age8 = 0;
 
+  RuleCounters rules;
+  bool wideWindow = false;        // the root window reaches the mate range
   bool silent = false;           // reports nothing (the bench command)
   bool abort = false;           // this search has been stopped
   uint64_t lastClockCheck = 0;  // node count at the last look at the clock

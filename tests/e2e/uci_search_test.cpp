@@ -28,7 +28,8 @@ struct UciSearch : ::testing::Test {
     engine.readUntilPrefix("uciok");
     ASSERT_FALSE(engine.timedOut());
   }
-  std::vector<std::string> answer(std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+  // The deadline only guards against a hang; sanitizer builds are many times slower.
+  std::vector<std::string> answer(std::chrono::milliseconds limit = std::chrono::seconds(120)) {
     auto lines = engine.readUntilPrefix("bestmove", limit);
     EXPECT_FALSE(engine.timedOut()) << "no bestmove";
     return lines;
@@ -56,7 +57,7 @@ TEST_F(UciSearch, NodeLimitStopsNearIt) {
 TEST_F(UciSearch, MoveTimeAnswers) {
   engine.send("position startpos");
   engine.send("go movetime 300");
-  const auto lines = answer(std::chrono::seconds(10));
+  const auto lines = answer();
   EXPECT_LE(infoValue(lastInfoWithPv(lines), "time"), 400);
 }
 
@@ -68,7 +69,7 @@ TEST_F(UciSearch, InfiniteRunsUntilStopAndIsReadyAnswersMeanwhile) {
   ASSERT_FALSE(ready.empty());
   EXPECT_EQ(ready.back(), "readyok");
   engine.send("stop");
-  answer(std::chrono::seconds(5));
+  answer();
 }
 
 TEST_F(UciSearch, SearchMovesRestrictTheRoot) {
@@ -102,7 +103,8 @@ TEST_F(UciSearch, PonderHitTurnsThePonderSearchIntoATimedOne) {
   engine.send("go ponder wtime 3000 btime 3000");
   engine.readUntil([](const std::string& l) { return infoValue(l, "depth") >= 3; });
   engine.send("ponderhit");
-  const auto lines = answer(std::chrono::seconds(10));
+  const auto lines = answer();
+  ASSERT_FALSE(lines.empty());
   EXPECT_TRUE(startsWith(lines.back(), "bestmove "));
 }
 
@@ -113,7 +115,8 @@ TEST_F(UciSearch, PonderWaitsForPonderHitOrStop) {
   const auto early = engine.readUntilPrefix("bestmove", std::chrono::milliseconds(700));
   EXPECT_TRUE(engine.timedOut()) << "answered before ponderhit";
   engine.send("stop");
-  const auto lines = answer(std::chrono::seconds(5));
+  const auto lines = answer();
+  ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back().substr(0, 13), "bestmove a1a8");
 }
 

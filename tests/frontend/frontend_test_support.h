@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <mutex>
+
 #include "board/attacks.h"
 #include "board/fen.h"
 #include "board/zobrist.h"
@@ -25,12 +27,18 @@ inline void initBoardTables() {
 // A protocol output that collects its lines.
 class CapturedOutput {
  public:
-  CapturedOutput() : output([this](std::string_view text) { this->text.append(text); }) {}
+  // The search thread writes too: the text is shared under a mutex.
+  CapturedOutput()
+      : output([this](std::string_view text) {
+          std::lock_guard lock(mutex);
+          this->text.append(text);
+        }) {}
 
   ProtocolOutput& out() { return output; }
 
   // Everything written so far, split into lines; clears it.
   std::vector<std::string> take() {
+    std::lock_guard lock(mutex);
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -44,6 +52,7 @@ class CapturedOutput {
   }
 
  private:
+  std::mutex mutex;
   std::string text;
   ProtocolOutput output;
 };

@@ -1,5 +1,7 @@
 #include "eval/nn/network_set.h"
 
+#include <atomic>
+
 #include "eval/nn/chess_net.h"
 #include "eval/nn/endgame_sym_nets.h"
 #include "eval/nn/network_file.h"
@@ -50,8 +52,18 @@ NetworkSet& networks() {
   return set;
 }
 
+namespace {
+std::atomic<bool> listNetworkLoaded{false};
+}  // namespace
+
+bool anyListNetworkLoaded() { return listNetworkLoaded.load(std::memory_order_relaxed); }
+
 int loadNetworks(const std::string& folder) {
-  return loadNetworkFile(networks(), folder.empty() ? NetworkFileName : folder + "/" + NetworkFileName);
+  const int count = loadNetworkFile(networks(), folder.empty() ? NetworkFileName : folder + "/" + NetworkFileName);
+  bool any = false;
+  for (int k = 0; k < ListNetworkCount; ++k) any = any || networks().list(k).loaded();
+  listNetworkLoaded.store(any, std::memory_order_relaxed);
+  return count;
 }
 
 int loadNetworkFile(NetworkSet& set, const std::string& path) {

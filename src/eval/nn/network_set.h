@@ -67,6 +67,10 @@ NetworkSet& networks();
 // the process-wide networks; returns the number loaded, 0..14 (0 without a file).
 int loadNetworks(const std::string& folder);
 
+// Whether loadNetworks filled any of the thirteen evaluation networks; without
+// one the search keeps no accumulators.
+bool anyListNetworkLoaded();
+
 // The same for any set and file path, and for a file image in memory.
 int loadNetworkFile(NetworkSet& set, const std::string& path);
 int readNetworks(NetworkSet& set, std::span<const uint8_t> bytes);
