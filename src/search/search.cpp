@@ -16,6 +16,7 @@
 #include "search/pruning.h"
 #include "search/search_control.h"
 #include "search/search_limits.h"
+#include "search/search_snapshots.h"
 #include "search/see.h"
 #include "search/time_management.h"
 
@@ -99,6 +100,12 @@ bool searchMustStop(SearchThread& t) {
   if (searchLimits.maxNodes && (nodes & 255) == 0 && totalNodes() >= searchLimits.maxNodes) return t.abort = true;
   if (nodes - t.lastClockCheck >= 2000) {
     t.lastClockCheck = nodes;
+    // The window program's display follows the search at most eight times a second.
+    if (searchSnapshotsEnabled() && !stopRequest.load(std::memory_order_relaxed) &&
+        nowMilliseconds() - t.lastSnapshot >= 125) {
+      t.lastSnapshot = nowMilliseconds();
+      reportSnapshot(t);
+    }
     if (clockApplies(t) && secondsSince(t.searchStart) > softTimeLimit(t)) return t.abort = true;
   }
   return false;

@@ -13,6 +13,7 @@
 #include "eval/nn/network_set.h"
 #include "search/game_decisions.h"
 #include "search/iterative_deepening.h"
+#include "search/search_snapshots.h"
 #include "search/time_management.h"
 
 namespace tarn {
@@ -354,10 +355,26 @@ void reportCurrentMove(SearchThread& t) {
   if (!t.silent && callbacks.currentMove) callbacks.currentMove(t);
 }
 
-void reportSnapshot(SearchThread&) {}
+void reportSnapshot(SearchThread& t) {
+  if (t.silent || !searchSnapshotsEnabled()) return;
+  SearchSnapshot s;
+  s.elapsedSeconds = std::max(0.000001, secondsSince(t.searchStart));
+  s.nodes = totalNodes();
+  s.qnodes = t.qnodes.load(std::memory_order_relaxed);
+  s.depth = t.iterationDepth.load(std::memory_order_relaxed);
+  s.selDepth = t.selDepth;
+  s.score = t.slots[0].score;
+  s.currentMove = t.currentRootMove;
+  s.currentMoveNumber = t.currentRootMoveNumber;
+  s.ponderMove = t.slots[0].pv.length > 1 ? t.slots[0].pv.moves[1] : NullMove;
+  s.lines.assign(t.slots, t.slots + std::max(1, t.slotCount));
+  pushSearchSnapshot(std::move(s));
+}
 
 void reportPv(SearchThread& t, int line, PvBound bound) {
-  if (!t.silent && callbacks.pv) callbacks.pv(t, line, bound);
+  if (t.silent) return;
+  if (callbacks.pv) callbacks.pv(t, line, bound);
+  reportSnapshot(t);
 }
 
 SearchOutcome searchFixedDepth(const Position& pos, int depth, const Key* history) {

@@ -97,6 +97,7 @@ struct SearchThread {
   bool silent = false;           // reports nothing (the bench command)
   bool abort = false;           // this search has been stopped
   uint64_t lastClockCheck = 0;  // node count at the last look at the clock
+  int64_t lastSnapshot = 0;     // milliseconds, the last snapshot for the window program
   bool timeControl = false;     // this thread watches the clock (the main thread of a timed search)
   bool nullMovePermitted = true;
   bool rootReductions = true;   // false for the one worker that searches the root in full

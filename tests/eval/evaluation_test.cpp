@@ -27,6 +27,9 @@ struct EvalTest : ::testing::Test {
     initAttackTables();
     initEvaluation();
   }
+  // These tests are about the hand-crafted evaluation: other suites may have
+  // loaded networks into the engine's set, so every test starts without them.
+  void SetUp() override { nn::loadNetworkFile(nn::networks(), "/nonexistent/NeuralNets.tnn"); }
   std::unique_ptr<EvalContext> ctx = std::make_unique<EvalContext>();
   CastlingSetup setup{};
 
