@@ -16,6 +16,8 @@ bool seeAtLeast(const Position& pos, Move m, int threshold) {
   const Color us = pos.sideToMove;
   const int from = fromSquare(m), to = toSquare(m);
   const PieceCode moving = pos.board[from];
+  // Castling (the king onto its own rook) exchanges nothing.
+  if (pos.board[to] != Empty && colorOf(pos.board[to]) == us) return threshold <= 0;
   const bool lastRank = (bit(to) & PromotionRanks) != 0;
   Bitboard occ = pos.occupied;
 

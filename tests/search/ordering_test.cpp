@@ -52,6 +52,9 @@ TEST(StaticExchange, ThresholdsOnKnownExchanges) {
       {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", "a7a8q", 0, false},
       // En passant wins a pawn.
       {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 96, true},
+      // Castling exchanges nothing.
+      {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "e1g1", 0, true},
+      {"4k3/8/8/8/8/8/8/4K2R w K - 0 1", "e1g1", 1, false},
   };
   for (const Case& c : cases) {
     TestPosition p(c.fen);
