@@ -15,7 +15,6 @@ namespace tarn {
 namespace {
 
 constexpr char PieceLetter[6] = {'\0', 'N', 'B', 'R', 'Q', 'K'};
-constexpr char PromotionLetterLower[4] = {'q', 'n', 'r', 'b'};
 constexpr char PromotionLetterUpper[4] = {'Q', 'N', 'R', 'B'};
 
 char fileLetter(int s) { return char('a' + fileOf(s)); }
