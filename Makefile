@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-all bench install clean portable sanitize tsan clang fuzz
+.PHONY: all deps configure build run test test-all bench install clean portable sanitize tsan clang fuzz bitbases
 
 all: build
 
@@ -30,6 +30,12 @@ test-all: build
 bench: build
 	@$(BUILD)/bench/tarn_bench
 	@$(BUILD)/tarnchess bench
+
+# Regenerates data/EndgameBitbases.tbb by retrograde analysis; the same
+# sources always give the same bytes.
+bitbases: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target generate_bitbases
+	@$(BUILD)/tools/generate_bitbases data/EndgameBitbases.tbb
 
 install: build
 	@cmake --install $(BUILD) --prefix $(or $(PREFIX),/usr/local)

@@ -10,6 +10,7 @@
 #include "board/perft.h"
 #include "board/zobrist.h"
 #include "frontend/bench.h"
+#include "frontend/tbprobe_command.h"
 
 namespace tarn {
 
@@ -88,6 +89,7 @@ std::optional<int> runCommandLineExtra(int argc, char** argv) {
   const std::string_view command = argv[1];
   if (command == "perft") return runPerft(argc, argv);
   if (command == "bench") return runBenchCommand(argc, argv);
+  if (command == "tbprobe") return runTbprobeCommand(argc, argv);
   return std::nullopt;
 }
 

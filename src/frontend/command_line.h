@@ -2,6 +2,7 @@
 //
 //   tarnchess perft DEPTH [FEN]   per-move leaf counts and "Nodes searched: N"
 //   tarnchess bench [DEPTH]       comes with the search
+//   tarnchess tbprobe [--path DIR] FEN   tablebase result, distance and move
 //   tarnchess --gui               window mode without reading standard input (startUp)
 #pragma once
 

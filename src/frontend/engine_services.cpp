@@ -5,6 +5,7 @@
 #include "eval/evaluate.h"
 #include "eval/nn/network_set.h"
 #include "eval/tb/bitbases.h"
+#include "eval/tb/syzygy.h"
 #include "search/search_control.h"
 #include "search/search_switches.h"
 #include "search/transposition_table.h"
@@ -45,6 +46,11 @@ void clearAllTables() {
 void clearSearchHistories() {
   stopSearch(StopAndDiscard);
   newGameSearchState();
+}
+
+void reloadTablebases(const std::string& path) {
+  stopSearch(StopAndDiscard);
+  initTablebases(path);
 }
 
 void createOpeningBook() {}

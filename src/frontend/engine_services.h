@@ -34,6 +34,10 @@ void clearAllTables();
 // New game: clears every search thread's history and ordering tables.
 void clearSearchHistories();
 
+// Re-initialises tablebase probing with the folders of `path`. A running search
+// is stopped first: the old tables are unmapped under it.
+void reloadTablebases(const std::string& path);
+
 // Creates the empty book, then loads `path` into it.
 void createOpeningBook();
 bool loadOpeningBook(const std::string& path);

@@ -42,7 +42,10 @@ void setHash(EngineState& state, int megabytes) {
 
 void setThreads(EngineState& state, int count) { state.options.threadCount = std::clamp(count, 1, MaxSearchThreads); }
 void setMultiPV(EngineState& state, int count) { state.options.multiPV = count; }
-void setProbeDepth(EngineState& state, int depth) { state.options.syzygyProbeDepth = depth; }
+void setProbeDepth(EngineState& state, int depth) {
+  state.options.syzygyProbeDepth = depth;
+  setTablebaseProbeDepth(depth);
+}
 // Contempt is added to every evaluation: the advertised range keeps it from
 // overflowing the score.
 void setContemptMid(EngineState& state, int value) { state.options.contemptMid = std::clamp(value, -50, 50); }
@@ -72,7 +75,7 @@ void setSyzygyPath(EngineState& state, std::optional<std::string_view> value) {
   const std::string_view word = splitFirstWord(*value).word;
   if (word.empty()) return;
   state.options.syzygyPath = std::string(word.substr(0, MaxSyzygyPathLength));
-  initTablebases(state.options.syzygyPath);
+  reloadTablebases(state.options.syzygyPath);
 }
 
 const UciOption Options[] = {

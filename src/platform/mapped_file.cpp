@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace tarn {
@@ -23,14 +24,26 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
 
 bool MappedFile::open(const std::string& path) {
   close();
+  failed = Failure::None;
+  error = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    failed = Failure::Open;
+    error = static_cast<unsigned long>(errno);
+    return false;
+  }
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {
+    failed = Failure::Open;
+    error = static_cast<unsigned long>(errno);
     ::close(fd);
     return false;
   }
   void* view = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
+  if (view == MAP_FAILED) {
+    failed = Failure::Map;
+    error = static_cast<unsigned long>(errno);
+  }
   ::close(fd);  // the mapping keeps the file open
   if (view == MAP_FAILED) return false;
   bytes = static_cast<const uint8_t*>(view);
@@ -38,10 +51,16 @@ bool MappedFile::open(const std::string& path) {
   return true;
 }
 
-void MappedFile::close() {
-  if (bytes) munmap(const_cast<uint8_t*>(bytes), length);
+bool MappedFile::close() {
+  bool unmapped = true;
+  if (bytes && munmap(const_cast<uint8_t*>(bytes), length) != 0) {
+    unmapped = false;
+    failed = Failure::Unmap;
+    error = static_cast<unsigned long>(errno);
+  }
   bytes = nullptr;
   length = 0;
+  return unmapped;
 }
 
 }  // namespace tarn

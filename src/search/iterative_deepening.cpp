@@ -28,7 +28,8 @@ bool trivialEnding(const Position& pos) {
 }
 
 // The root move list: legal moves (within "searchmoves" when given), ordered,
-// filtered by the tablebases, with the table move in front. False when the
+// filtered by the tablebases, with the table move in front. Outside analysis a
+// tablebase move of a decided ending is the whole list; false when the
 // tablebases decide the move without a search.
 bool buildRootMoves(SearchThread& t) {
   const Position& root = t.root;
@@ -42,7 +43,8 @@ bool buildRootMoves(SearchThread& t) {
                                      materialSum(root, Black) - 96 * popCount(root.pieces(Black, Pawn)) &&
                                  popCount(root.pieces(White, Pawn)) <= 1 && popCount(root.pieces(Black, Pawn)) <= 1;
     const bool convertible = probe.wdl > 0 && (decisiveBalance || difference == 188 || difference == 204 || difference == 496);
-    if (trivialEnding(root) || convertible) {
+    // Analysis always looks at every move.
+    if (t.mode != ModeInfinite && (trivialEnding(root) || convertible)) {
       t.rootMoves.add(probe.move);
       t.rootFromTablebase = true;
       int score = trivialEnding(root) ? 10000 - probe.dtz : 1200 - probe.dtz;
@@ -50,8 +52,7 @@ bool buildRootMoves(SearchThread& t) {
       t.slots[0].move = probe.move;
       t.slots[0].score = score;
       t.slots[0].pv.set(probe.move, MarkerTable);
-      if (t.mode != ModeInfinite && trivialEnding(root)) return false;
-      return true;
+      return !trivialEnding(root);
     }
   }
 

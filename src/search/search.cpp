@@ -192,7 +192,7 @@ int search(SearchThread& t, Position& pos, int alpha, int beta, int depth, Searc
   bool tbResult = false;
   int bestScore = ScoreNone;
   if (ply > 0 && pos.fiftyCounter == 0 && popCount(pos.pieceBB[Pawn]) <= 5 && !excluded) {
-    const int wdl = probeWdl(pos);
+    const int wdl = probeWdl(pos, depth);
     if (wdl != WdlNone) {
       t.countTbHit();
       tbResult = true;

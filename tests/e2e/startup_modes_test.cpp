@@ -26,7 +26,7 @@ const std::vector<std::string> IdentificationBlock = {
 };
 
 const std::vector<std::string> LoadReports = {
-    "info string 0 bitbases loaded.",
+    "info string 9 bitbases loaded.",
     "info string 0 neural nets loaded.",
 };
 

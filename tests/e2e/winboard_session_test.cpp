@@ -12,7 +12,7 @@ TEST(WinBoardSession, GreetingFeaturesAndPing) {
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(splitLines(r.out), (std::vector<std::string>{
                                    "feature done=0",
-                                   "info string 0 bitbases loaded.",
+                                   "info string 9 bitbases loaded.",
                                    "info string 0 neural nets loaded.",
                                    "feature myname=\"TarnChess Blitz 2.83 avx2\" name=1 setboard=1 ping=1 smp=1",
                                    "feature variants=\"normal,fischerandom\"",
