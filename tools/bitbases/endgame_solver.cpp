@@ -514,4 +514,21 @@ std::vector<std::string> EndgameSolver::report() const {
   return lines;
 }
 
+void EndgameSolver::forEachSolved(
+    int maxMen,
+    const std::function<void(const std::string&, const Setup&, Color, uint64_t, uint64_t)>& f) const {
+  for (const auto& [name, tp] : tables_) {
+    const Table& t = *tp;
+    if (t.whiteBare || t.example.count + 1 > maxMen) continue;
+    for (size_t slice = 0; slice < t.slicePawns.size(); ++slice)
+      for (size_t c = 0; c < t.configs; ++c) {
+        const Setup s = t.setupOf(int(slice), c);
+        if (!wellFormed(s)) continue;
+        const size_t at = slice * t.configs + c;
+        if (const uint64_t legal = legalWhiteToMove(s)) f(name, s, White, legal, t.ww[at]);
+        if (const uint64_t legal = legalBlackToMove(s)) f(name, s, Black, legal, t.wb[at]);
+      }
+  }
+}
+
 }  // namespace tarn::bitbase_gen

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -65,6 +66,11 @@ class EndgameSolver {
   uint64_t verifySolved();
   // Names and sizes of the endings solved, for the log.
   std::vector<std::string> report() const;
+  // Calls f for every solved ending of at most `maxMen` men, kings included,
+  // with each setup and side to move: the white king squares that make the
+  // position legal and those that win it for White.
+  void forEachSolved(int maxMen, const std::function<void(const std::string& ending, const Setup& s, Color side,
+                                                         uint64_t legal, uint64_t wins)>& f) const;
 
   struct Table;
 
