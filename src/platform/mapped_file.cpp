@@ -26,7 +26,8 @@ bool MappedFile::open(const std::string& path) {
   close();
   failed = Failure::None;
   error = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe in a file's place fails below instead of waiting.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     failed = Failure::Open;
     error = static_cast<unsigned long>(errno);

@@ -3,6 +3,7 @@
 #include "eval/tb/syzygy_registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -164,6 +165,23 @@ TEST_F(SyzygyRegistry, VanishedFileCannotBeMapped) {
   std::filesystem::remove(folder.file("KQvK.rtbw"));
   EXPECT_EQ(wdl(QueenWins), WdlNone);
   EXPECT_EQ(capturedErr, "CreateFileMapping() failed, error = 2.\nCould not map KQvK.rtbw into memory.\n");
+}
+
+// A named pipe or a folder under a table's name is no table: skipped, never
+// waited on (opening a pipe for reading would wait for a writer).
+TEST_F(SyzygyRegistry, NonRegularFilesAreSkipped) {
+  ScratchFolder folder;
+  ASSERT_EQ(mkfifo(folder.file("KQvK.rtbw").c_str(), 0600), 0);
+  folder.copyTable("KRvK.rtbw");
+  ASSERT_EQ(mkfifo(folder.file("KRvK.rtbz").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder.file("KNvK.rtbw"));
+  initTablebases(folder.path());
+  EXPECT_EQ(largestTablebaseMen(), 3);
+  EXPECT_EQ(wdl(QueenWins), WdlNone);
+  EXPECT_EQ(wdl("8/8/8/4k3/8/8/8/KN6 w - - 0 1"), WdlNone);
+  EXPECT_EQ(wdl(RookWins), 2);
+  EXPECT_EQ(root(RookWins).wdl, WdlNone);
+  EXPECT_EQ(capturedOut + capturedErr, "");
 }
 
 TEST_F(SyzygyRegistry, ReinitialisingForgetsTheOldTables) {

@@ -99,6 +99,11 @@ bool locate(const Position& pos, TableKind kind, Located& at) {
 
 bool onlyKings(const Position& pos) { return popCount(pos.occupied) == 2; }
 
+// Whether the position's own material has a usable table. Checked before the
+// capture search, which would otherwise probe every capture only to fail at
+// the position itself.
+bool hasTable(const Position& pos) { return onlyKings(pos) || findEntry(materialKey(pos)) != nullptr; }
+
 int rawWdl(const Position& pos) {
   if (onlyKings(pos)) return 0;
   Located at;
@@ -135,6 +140,7 @@ int rawDtz(const Position& pos, int wdl) {
 // Alpha-beta over captures with the table value as the stand-pat score, for
 // positions without en-passant rights.
 int probeCaptures(const Position& pos, int alpha, int beta) {
+  if (!hasTable(pos)) return ProbeFailed;
   MoveList captures;
   legalCaptures(pos, captures);
   for (Move m : captures) {
@@ -168,6 +174,7 @@ int probeWdlValue(const Position& pos, bool* zeroingBest) {
     if (zeroingBest) *zeroingBest = zeroing;
     return value;
   };
+  if (!hasTable(pos)) return ProbeFailed;
   // Captures first; en-passant results are kept apart, since the table's value
   // is that of the position without the en-passant right.
   int bestPlain = -3, bestEp = -3;
