@@ -112,6 +112,22 @@ TEST_F(TablebaseSearch, ConvertibleWinSearchesOnlyTheTableMove) {
   EXPECT_TRUE(startsWith(lines.back(), "bestmove " + tableMove + " ")) << lines.back();
 }
 
+// Inside the search, positions reached by a capture into the tables are scored
+// from them, and the info lines count those probes.
+TEST_F(TablebaseSearch, InteriorProbesAreCountedAsHits) {
+  auto lastTbHits = [&] {
+    engine.send("position fen 8/8/8/4k3/8/8/1r6/KQR5 w - - 0 1");  // five men: the captures reach four
+    engine.send("go depth 6");
+    long long hits = -1;
+    for (const std::string& line : answer())
+      if (line.find(" pv ") != std::string::npos) hits = infoValue(line, "tbhits");
+    return hits;
+  };
+  EXPECT_GT(lastTbHits(), 0);
+  engine.send("setoption name SyzygyPath value <empty>");
+  EXPECT_EQ(lastTbHits(), 0);
+}
+
 // Analysis looks at every move, even where play would take the table move at once.
 TEST_F(TablebaseSearch, AnalysisSearchesEveryMove) {
   engine.send("setoption name MultiPV value 3");
