@@ -15,7 +15,7 @@
 // by the generator's solver, every position the solver solved is recomputed
 // from its moves, and the solved endings of at most four men that table 5
 // leads to (captures and promotions) are compared with Syzygy, every
-// STRIDE-th legal position (default 1: all of them).
+// STRIDE-th legal position (default 1: all of them, some billion positions).
 //
 // Exit status 0 when nothing disagrees.
 #include <algorithm>
@@ -233,6 +233,7 @@ int main(int argc, char** argv) {
   const uint64_t inconsistent = solver.verifySolved();
   std::printf("solved endings recomputed from their moves: %llu inconsistent\n",
               static_cast<unsigned long long>(inconsistent));
+  std::fflush(stdout);
   const Counts sub = checkSubEndings(solver, stride);
   sub.print("sub-endings <= 4");
   clean &= five.clean() && inconsistent == 0 && sub.clean();

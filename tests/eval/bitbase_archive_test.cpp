@@ -128,6 +128,10 @@ TEST(BitbaseArchive, DamageLaterKeepsTheEntriesBeforeIt) {
   for (int i = 0; i < 40; ++i) garbage.push_back(uint8_t(i * 37));
   EXPECT_EQ(readBitbaseSet(garbage, read), ArchiveStatus::Damaged);
   EXPECT_EQ(read.size(), 300u);
+  // Entries are unpacked side by side, but none after the damaged one counts.
+  for (int i = 0; i < 6; ++i) garbage.insert(garbage.end(), first.begin(), first.end());
+  EXPECT_EQ(readBitbaseSet(garbage, read), ArchiveStatus::Damaged);
+  EXPECT_EQ(read.size(), 300u);
 }
 
 TEST(BitbaseArchive, TheSetStopsAtItsLimit) {

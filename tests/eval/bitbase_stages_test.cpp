@@ -129,7 +129,9 @@ TEST(BitbaseStages, BurrowsWheelerRefusesDamagedBlocks) {
   Bytes markerOnPath = good;
   const uint8_t primaryLow = good[good.size() - 5];
   markerOnPath[good.size() - 1] = primaryLow;  // the marker where the walk starts
-  if (good[good.size() - 1] != primaryLow) EXPECT_FALSE(inverseBurrowsWheeler(markerOnPath, out, 1000));
+  if (good[good.size() - 1] != primaryLow) {
+    EXPECT_FALSE(inverseBurrowsWheeler(markerOnPath, out, 1000));
+  }
 
   EXPECT_FALSE(inverseBurrowsWheeler(Bytes{0, 0, 1}, out, 1000));
 }
@@ -163,7 +165,9 @@ TEST(BitbaseStages, GarbageNeverOverrunsAStage) {
   Bytes out;
   for (int round = 0; round < 300; ++round) {
     const Bytes junk = randomBytes(1 + rng() % 3000, round % 3 == 0 ? 2 : 256, uint32_t(round));
-    if (unpackEntry(junk, out)) EXPECT_LE(out.size(), MaxStageBytes);
+    if (unpackEntry(junk, out)) {
+      EXPECT_LE(out.size(), MaxStageBytes);
+    }
     decodeArithmetic(junk, out, 5000);
     EXPECT_LE(out.size(), 5000u);
     decodeRunLength(junk, out, 5000);

@@ -1,8 +1,11 @@
 #include "eval/tb/bitbase_archive.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "eval/tb/arithmetic_decoder.h"
 #include "eval/tb/bitbase_limits.h"
@@ -13,6 +16,9 @@
 namespace tarn {
 
 namespace {
+
+// Entries unpacked at once: each needs some 12 MB of stage buffers.
+constexpr size_t MaxUnpackThreads = 4;
 
 // Reads bytes from memory or from a file, whichever the archive is in.
 class ByteSource {
@@ -75,20 +81,68 @@ bool isBitbaseName(const std::vector<uint8_t>& name) {
   return expected[i] == '\0';
 }
 
+struct PendingEntry {
+  std::vector<uint8_t> data, unpacked;
+  bool unpackedWell = false;
+
+  void unpack() { unpackedWell = unpackEntry(data, unpacked); }
+};
+
+// Unpacking dominates loading, so the entries of a batch are unpacked side by
+// side, one thread each; without a thread an entry is unpacked here.
+void unpackAll(std::vector<PendingEntry>& entries) {
+  std::vector<std::thread> helpers;
+  for (size_t i = 1; i < entries.size(); ++i) {
+    try {
+      helpers.emplace_back(&PendingEntry::unpack, &entries[i]);
+    } catch (const std::system_error&) {
+      entries[i].unpack();
+    }
+  }
+  if (!entries.empty()) entries[0].unpack();
+  for (std::thread& t : helpers) t.join();
+}
+
+// Entries are read a batch at a time, which bounds the memory held for a file
+// of many entries, and appended in file order.
 ArchiveStatus readEntries(ByteSource& source, std::vector<uint8_t>& set) {
   set.clear();
-  std::vector<uint8_t> header, name, data, unpacked;
-  for (bool first = true;; first = false) {
-    if (source.atEnd()) return first ? ArchiveStatus::BadFirstHeader : ArchiveStatus::Complete;
-    if (!source.read(header, ArchiveHeaderSize)) return first ? ArchiveStatus::BadFirstHeader : ArchiveStatus::Damaged;
-    const EntryHeader h = parseHeader(header.data());
-    if (!h.valid()) return first ? ArchiveStatus::BadFirstHeader : ArchiveStatus::Damaged;
-    if (!source.read(name, size_t(h.nameLength)) || !source.read(data, size_t(h.dataSize)))
-      return ArchiveStatus::Damaged;
-    if (h.dataSize == 0 || !isBitbaseName(name)) continue;
-    if (!unpackEntry(data, unpacked) || unpacked.size() > MaxSetBytes - set.size()) return ArchiveStatus::Damaged;
-    set.insert(set.end(), unpacked.begin(), unpacked.end());
+  const size_t batchSize = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, MaxUnpackThreads);
+  std::vector<PendingEntry> batch;
+  std::vector<uint8_t> header, name;
+  ArchiveStatus status = ArchiveStatus::Complete;
+  bool first = true;
+  while (status == ArchiveStatus::Complete) {
+    batch.clear();
+    while (batch.size() < batchSize) {
+      if (source.atEnd()) {
+        if (first) return ArchiveStatus::BadFirstHeader;
+        break;
+      }
+      const bool headerRead = source.read(header, ArchiveHeaderSize);
+      const EntryHeader h = headerRead ? parseHeader(header.data()) : EntryHeader{0, 0, 0};
+      if (!headerRead || !h.valid()) {
+        if (first) return ArchiveStatus::BadFirstHeader;
+        status = ArchiveStatus::Damaged;
+        break;
+      }
+      first = false;
+      std::vector<uint8_t> data;
+      if (!source.read(name, size_t(h.nameLength)) || !source.read(data, size_t(h.dataSize))) {
+        status = ArchiveStatus::Damaged;
+        break;
+      }
+      if (h.dataSize == 0 || !isBitbaseName(name)) continue;
+      batch.push_back({std::move(data), {}, false});
+    }
+    if (batch.empty()) return status;
+    unpackAll(batch);
+    for (const PendingEntry& e : batch) {
+      if (!e.unpackedWell || e.unpacked.size() > MaxSetBytes - set.size()) return ArchiveStatus::Damaged;
+      set.insert(set.end(), e.unpacked.begin(), e.unpacked.end());
+    }
   }
+  return status;
 }
 
 }  // namespace

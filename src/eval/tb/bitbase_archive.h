@@ -13,6 +13,10 @@
 // fail or a set that would outgrow MaxSetBytes ends the reading, and the set
 // keeps the entries before that point. The records read from the set check
 // their own consistency (bitbase_record.h).
+//
+// Unpacking takes most of the loading time, so a few entries at a time
+// are unpacked side by side on their own threads; the result is the same as
+// unpacking them one after another.
 #pragma once
 
 #include <cstdint>
