@@ -71,13 +71,11 @@ int generate(const std::string& output, bool verify) {
   const auto start = std::chrono::steady_clock::now();
   EndgameSolver solver;
   std::vector<std::vector<uint8_t>> records;
-  size_t setBytes = 0;
   for (int table = TableKPK; table <= TableKBPK; ++table) {
     bitbase_writer::TableBits bits;
     if (!fillTable(solver, table, bits)) return 1;
     bitbase_writer::RecordStats stats;
     records.push_back(bitbase_writer::buildSmallestRecord(bits, &stats));
-    setBytes += records.back().size();
     std::printf("table %d: %zu bytes of bits, blocks of %u bytes, %u distinct, record %zu bytes (%.1f s)\n",
                 table + 1, bits.bits.size(), stats.blockSize, stats.blockCount, stats.bytes, secondsSince(start));
     std::fflush(stdout);
