@@ -177,6 +177,8 @@ void runUciLoop(EngineState& state, ProtocolOutput& out, LineReader& input) {
   std::string line;
   while (!state.quit && input.readLine(line, CommandLineLimit))
     if (!handler.handleLine(line)) break;
+  // The end of the input is a "quit": a search that was asked for still answers.
+  if (!state.quit) handler.handleLine("quit");
 }
 
 }  // namespace tarn

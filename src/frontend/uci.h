@@ -40,7 +40,8 @@ class UciHandler {
   ProtocolOutput& out;
 };
 
-// Reads lines until "quit" or end of input and hands each to a UciHandler.
+// Reads lines until "quit" or end of input and hands each to a UciHandler; the
+// end of the input counts as "quit".
 void runUciLoop(EngineState& state, ProtocolOutput& out, LineReader& input);
 
 }  // namespace tarn

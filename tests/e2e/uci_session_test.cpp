@@ -46,6 +46,16 @@ TEST(UciSession, GoInAMatedPositionAnswersNullMove) {
   EXPECT_EQ(lines.back(), "bestmove 0000");
 }
 
+// A script that pipes its commands in and closes the input still gets its move.
+TEST(UciSession, EndOfInputAnswersTheSearch) {
+  const ProcessResult r = runEngine("uci\nposition startpos\ngo depth 30\n");
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitStatus, 0);
+  const std::vector<std::string> lines = replies(r);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("bestmove ", 0), 0u) << lines.back();
+}
+
 TEST(UciSession, OptionValuesAreNotCommands) {
   // A path holding the words "go" and "quit" neither searches nor ends the program.
   const ProcessResult r = runEngine(
