@@ -7,6 +7,7 @@
 #include <new>
 
 #include "board/notation.h"
+#include "platform/large_memory.h"
 
 namespace tarn {
 
@@ -62,7 +63,7 @@ TranspositionTable& transpositionTable() {
   return table;
 }
 
-TranspositionTable::~TranspositionTable() { std::free(buckets); }
+TranspositionTable::~TranspositionTable() { freeLargeMemory(buckets); }
 
 bool TranspositionTable::resize(uint64_t requested) {
   uint64_t count = uint64_t(1) << 33;
@@ -76,9 +77,9 @@ bool TranspositionTable::resize(uint64_t requested) {
     clear();
     return true;
   }
-  void* memory = std::aligned_alloc(64, size);
+  void* memory = allocateLargeMemory(size);
   if (!memory) return false;
-  std::free(buckets);
+  freeLargeMemory(buckets);
   buckets = static_cast<TTBucket*>(memory);
   bucketMask = count - 1;
   bytes = size;
