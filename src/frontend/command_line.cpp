@@ -51,18 +51,8 @@ int runPerft(int argc, char** argv) {
   }
   if (fen.empty()) fen = StartFen;
 
-  initZobrist();
-  initAttackTables();
-  static CastlingSetup setup;
   Position pos{};
-  const char* message = nullptr;
-  if (!readFen(pos, fen, setup, &message)) {
-    std::string reason = message ? message : "unreadable";
-    for (char& c : reason)
-      if (c == '\n') c = ' ';
-    std::fprintf(stderr, "tarnchess perft: invalid FEN \"%s\": %s\n", fen.c_str(), reason.c_str());
-    return 1;
-  }
+  if (!readCommandLineFen("perft", fen, pos)) return 1;
   chess960Mode.store(hasChess960Rooks(pos), std::memory_order_relaxed);
   const std::string report = perftReport(pos, depth);
   std::fwrite(report.data(), 1, report.size(), stdout);
@@ -83,6 +73,20 @@ int runBenchCommand(int argc, char** argv) {
 }
 
 }  // namespace
+
+bool readCommandLineFen(const char* command, const std::string& fen, Position& pos) {
+  initZobrist();
+  initAttackTables();
+  // The position keeps a pointer to its castling setup.
+  static CastlingSetup setup;
+  const char* message = nullptr;
+  if (readFen(pos, fen, setup, &message)) return true;
+  std::string reason = message ? message : "unreadable";
+  for (char& c : reason)
+    if (c == '\n') c = ' ';
+  std::fprintf(stderr, "tarnchess %s: invalid FEN \"%s\": %s\n", command, fen.c_str(), reason.c_str());
+  return false;
+}
 
 std::optional<int> runCommandLineExtra(int argc, char** argv) {
   if (argc < 2) return std::nullopt;

@@ -7,12 +7,20 @@
 #pragma once
 
 #include <optional>
+#include <string>
+
+#include "board/position.h"
 
 namespace tarn {
 
 // Runs the extra named by argv[1] and returns the process's exit status, or
 // nothing when the command line names no extra (start-up goes on).
 std::optional<int> runCommandLineExtra(int argc, char** argv);
+
+// Reads the FEN given to the extra `command` into `pos` (building the attack
+// tables and keys first); on a bad FEN prints why on standard error and
+// returns false.
+bool readCommandLineFen(const char* command, const std::string& fen, Position& pos);
 
 // Window mode in a build without a window program: one line on standard error.
 void reportNoWindowProgram();

@@ -4,11 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "board/attacks.h"
-#include "board/fen.h"
 #include "board/notation.h"
-#include "board/zobrist.h"
 #include "eval/tb/syzygy.h"
+#include "frontend/command_line.h"
 #include "frontend/settings.h"
 #include "platform/executable_folder.h"
 
@@ -49,18 +47,8 @@ int runTbprobeCommand(int argc, char** argv) {
     path = settings["SyzygyPath"];
   }
 
-  initZobrist();
-  initAttackTables();
-  static CastlingSetup setup;
   Position pos{};
-  const char* message = nullptr;
-  if (!readFen(pos, fen, setup, &message)) {
-    std::string reason = message ? message : "unreadable";
-    for (char& c : reason)
-      if (c == '\n') c = ' ';
-    std::fprintf(stderr, "tarnchess tbprobe: invalid FEN \"%s\": %s\n", fen.c_str(), reason.c_str());
-    return 1;
-  }
+  if (!readCommandLineFen("tbprobe", fen, pos)) return 1;
 
   initTablebases(path);
   std::string report;
