@@ -16,6 +16,7 @@
 #include "eval/tb/bitbase_archive.h"
 #include "eval/tb/bitbases.h"
 #include "eval/tb/syzygy.h"
+#include "support/board_placement.h"
 
 namespace tarn {
 namespace {
@@ -42,22 +43,7 @@ std::string randomFen(std::mt19937_64& rng, const Ending& e) {
     while (board[s] || (pawn && (s < 8 || s >= 56)));
     board[s] = c;
   }
-  std::string fen;
-  for (int row = 0; row < 8; ++row) {
-    int empty = 0;
-    for (int file = 0; file < 8; ++file) {
-      const char c = board[row * 8 + file];
-      if (!c) {
-        ++empty;
-        continue;
-      }
-      if (empty) fen += char('0' + empty);
-      empty = 0;
-      fen += c;
-    }
-    if (empty) fen += char('0' + empty);
-    if (row < 7) fen += '/';
-  }
+  std::string fen = tarn::test::placementField(board, '\0');
   return fen + (rng() & 1 ? " w - - 0 1" : " b - - 0 1");
 }
 

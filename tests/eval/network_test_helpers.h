@@ -23,6 +23,7 @@
 #include "board/zobrist.h"
 #include "eval/nn/network_set.h"
 #include "eval/nn/random_parameters.h"
+#include "support/board_placement.h"
 
 namespace tarn::nn::test {
 
@@ -73,22 +74,7 @@ inline Board randomEndgame(std::mt19937_64& rng, std::string_view men) {
       board[s] = man;
     }
     if (!placed) continue;
-    std::string fen;
-    for (int row = 0; row < 8; ++row) {
-      int empty = 0;
-      for (int file = 0; file < 8; ++file) {
-        const char c = board[row * 8 + file];
-        if (c == '.') {
-          ++empty;
-          continue;
-        }
-        if (empty) fen += char('0' + empty);
-        empty = 0;
-        fen += c;
-      }
-      if (empty) fen += char('0' + empty);
-      if (row < 7) fen += '/';
-    }
+    std::string fen = tarn::test::placementField(board, '.');
     fen += rng() % 2 ? " w - - 0 1" : " b - - 0 1";
     Board b;
     if (readFen(b.pos, fen, *b.setup)) return b;

@@ -22,6 +22,7 @@
 #include "board/zobrist.h"
 #include "eval/tb/syzygy.h"
 #include "eval/tb/syzygy_registry.h"
+#include "support/board_placement.h"
 
 using namespace tarn;
 
@@ -64,22 +65,7 @@ std::vector<std::string> randomPositions(const std::string& material, std::mt199
       while (board[s] != '.' || (piece == 'P' && (s < 8 || s >= 56)));
       board[s] = (side == 0) != swap ? piece : char(piece - 'A' + 'a');
     }
-    std::string fen;
-    for (int row = 0; row < 8; ++row) {
-      int empty = 0;
-      for (int file = 0; file < 8; ++file) {
-        const char c = board[row * 8 + file];
-        if (c == '.') {
-          ++empty;
-          continue;
-        }
-        if (empty) fen += char('0' + empty);
-        empty = 0;
-        fen += c;
-      }
-      if (empty) fen += char('0' + empty);
-      if (row < 7) fen += '/';
-    }
+    std::string fen = tarn::test::placementField(board, '.');
     fen += (rng() & 1) ? " w - - 0 1" : " b - - 0 1";
     Position pos{};
     CastlingSetup setup{};
