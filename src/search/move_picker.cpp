@@ -7,6 +7,16 @@
 
 namespace tarn {
 
+void generateTacticalMoves(const Position& pos, MoveList& list) {
+  generateMoves(pos, list, ~Bitboard(0), pos.colourBB[~pos.sideToMove]);
+  const Color us = pos.sideToMove;
+  const Bitboard seventh = pos.pieces(us, Pawn) & (us == White ? rankBB(6) : rankBB(1));
+  if (us == White)
+    emitPawnPushes<White>(pos, list, seventh, PromotionRanks);
+  else
+    emitPawnPushes<Black>(pos, list, seventh, PromotionRanks);
+}
+
 MovePicker::MovePicker(const Position& pos, Move ttMove, const Histories& h, const Killers& killers, Move counter,
                        const PreviousMoves& prev)
     : pos(pos), h(h), prev(prev), ttMove(ttMove), special{killers.killer1, killers.killer2, counter},
@@ -49,14 +59,7 @@ Move MovePicker::next(int& stage) {
 
       case GenerateCaptures: {
         list.clear();
-        // Captures, then pushes onto the last rank.
-        generateMoves(pos, list, ~Bitboard(0), pos.colourBB[~pos.sideToMove]);
-        const Color us = pos.sideToMove;
-        const Bitboard seventh = pos.pieces(us, Pawn) & (us == White ? rankBB(6) : rankBB(1));
-        if (us == White)
-          emitPawnPushes<White>(pos, list, seventh, PromotionRanks);
-        else
-          emitPawnPushes<Black>(pos, list, seventh, PromotionRanks);
+        generateTacticalMoves(pos, list);
         scoreCaptures(list, pos, h);
         sortScored(list);
         cursor = 0;

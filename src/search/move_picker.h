@@ -19,6 +19,9 @@
 
 namespace tarn {
 
+// Captures, then pawn pushes onto the last rank: the moves of the tactical stages.
+void generateTacticalMoves(const Position& pos, MoveList& list);
+
 class MovePicker {
  public:
   MovePicker(const Position& pos, Move ttMove, const Histories& h, const Killers& killers, Move counter,

@@ -9,6 +9,7 @@
 #include "board/movegen.h"
 #include "search/history.h"
 #include "search/mate_search.h"
+#include "search/move_picker.h"
 #include "search/search.h"
 #include "search/search_switches.h"
 #include "search/see.h"
@@ -190,13 +191,7 @@ int quiescence(SearchThread& t, Position& pos, int alpha, int beta, int q, NodeT
     sortScored(list);
     ss.moveCount = 0;
   } else {
-    generateMoves(pos, list, ~Bitboard(0), pos.colourBB[~pos.sideToMove]);
-    const Color us = pos.sideToMove;
-    const Bitboard seventh = pos.pieces(us, Pawn) & (us == White ? rankBB(6) : rankBB(1));
-    if (us == White)
-      emitPawnPushes<White>(pos, list, seventh, PromotionRanks);
-    else
-      emitPawnPushes<Black>(pos, list, seventh, PromotionRanks);
+    generateTacticalMoves(pos, list);
     scoreCaptures(list, pos, h);
     sortScored(list);
     ss.moveCount = 0;
