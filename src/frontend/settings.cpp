@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/executable_folder.h"
+#include "platform/file_writing.h"
 
 namespace tarn {
 
@@ -123,11 +124,7 @@ bool loadSettings(Settings& settings, const std::string& path) {
 }
 
 bool writeSettingsFile(const Settings& settings, const std::string& path) {
-  FileHandle file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
-  const std::string text = settingsText(settings);
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return std::fclose(file.release()) == 0 && written;
+  return replaceFileContents(path, settingsText(settings));
 }
 
 bool saveSettings(const Settings& settings, const std::string& name) {

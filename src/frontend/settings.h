@@ -64,7 +64,7 @@ std::string settingsText(const Settings& settings);
 // directory). False when it cannot be opened; the record is then unchanged.
 bool loadSettings(Settings& settings, const std::string& path);
 
-// Writes the record to `path`, truncating it. False when it cannot be written.
+// Writes the record to `path`; a failed write leaves the old file as it was. False when it cannot be written.
 bool writeSettingsFile(const Settings& settings, const std::string& path);
 
 // Writes the record to the file `name` beside the executable; silently skipped on failure.

@@ -78,6 +78,23 @@ class TempFolder {
   std::string folder;
 };
 
+// While it lives, writes that would make a file larger than `bytes` fail as on
+// a full disk (the signal such a write raises is ignored).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(uint64_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  uint64_t previousSoft = 0;
+  void (*previousHandler)(int) = nullptr;
+};
+
+// The names in `folder`, sorted.
+std::vector<std::string> filesIn(const std::string& folder);
+
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& text);
 
