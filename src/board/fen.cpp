@@ -319,4 +319,15 @@ void flipColours(const Position& source, Position& target, FlipMode mode) {
   target = pos;
 }
 
+bool hasChess960Castling(const Position& pos) {
+  static constexpr Square Corner[4] = {H1, A1, H8, A8};
+  static constexpr Square KingHome[2] = {E1, E8};
+  for (int i = 0; i < 4; ++i) {
+    if (!(pos.castlingRights & (1 << i))) continue;
+    const Square rook = pos.setup->rookSquare[i];
+    if ((rook != NoSquare && rook != Corner[i]) || pos.kingSquare[i / 2] != KingHome[i / 2]) return true;
+  }
+  return false;
+}
+
 }  // namespace tarn

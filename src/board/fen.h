@@ -46,6 +46,10 @@ constexpr int FenBufferSize = 100;
 int writeFen(char* out, const Position& pos);
 std::string toFen(const Position& pos);
 
+// True when a side that may still castle has its king or that rook away from
+// the standard squares, which only Chess960 allows (and its castling notation needs).
+bool hasChess960Castling(const Position& pos);
+
 // Sets up Chess960 start position number n (0..959; 518 is the standard array).
 bool setupChess960(Position& target, int n, CastlingSetup& setup);
 

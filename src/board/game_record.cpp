@@ -38,7 +38,7 @@ void GameRecord::reset(const Position& pos) {
 bool GameRecord::appendMove(Move m, const Position& before) {
   // The ply counter indexes the move texts too, so a game stretched by null
   // moves is bounded by it as well as by the count.
-  if (count + 4 >= MaxRecordedPlies || before.ply + 4 >= MaxRecordedPlies) return false;
+  if (isFull(before)) return false;
   if (main) {
     if (before.ply >= count) {
       const int64_t now = nowMilliseconds();

@@ -44,6 +44,11 @@ class GameRecord {
   // still plays the move).
   bool appendMove(Move m, const Position& before);
 
+  // True when a move played from `before` could not be recorded any more.
+  bool isFull(const Position& before) const {
+    return count + 4 >= MaxRecordedPlies || before.ply + 4 >= MaxRecordedPlies;
+  }
+
   // The position whose ply counter is min(n, count): the start position with the
   // recorded moves replayed; the keys along the way are recorded.
   Position positionAfter(int n);

@@ -270,7 +270,8 @@ namespace {
 // Walks PGN movetext; skips what is not a move and keeps brace comments.
 class MovetextWalker {
  public:
-  MovetextWalker(GameRecord& record, std::string_view text, Position& pos) : record(record), text(text), pos(pos) {}
+  MovetextWalker(GameRecord& record, std::string_view text, Position& pos, const SkippedMoveHandler& skipped)
+      : record(record), text(text), pos(pos), skipped(skipped) {}
 
   void run() {
     while (i < text.size()) {
@@ -284,6 +285,7 @@ class MovetextWalker {
   GameRecord& record;
   std::string_view text;
   Position& pos;
+  const SkippedMoveHandler& skipped;
   size_t i = 0;
 
   char peek() const { return i < text.size() ? text[i] : '\0'; }
@@ -343,8 +345,10 @@ class MovetextWalker {
         if (length < 39) token[length++] = c;
       }
       const char first = length ? token[0] : '\0';
-      if ((first >= 'a' && first <= 'h') || (first >= 'A' && first <= 'Z'))
-        playMoveText(std::string_view(token, size_t(length)), pos, &record);
+      if ((first >= 'a' && first <= 'h') || (first >= 'A' && first <= 'Z')) {
+        const std::string_view move(token, size_t(length));
+        if (!playMoveText(move, pos, &record) && skipped) skipped(move, pos);
+      }
       skipAnnotations();
     }
   }
@@ -352,8 +356,8 @@ class MovetextWalker {
 
 }  // namespace
 
-void parseMovetext(GameRecord& record, std::string_view movetext, Position& pos) {
-  MovetextWalker(record, movetext, pos).run();
+void parseMovetext(GameRecord& record, std::string_view movetext, Position& pos, const SkippedMoveHandler& skipped) {
+  MovetextWalker(record, movetext, pos, skipped).run();
 }
 
 }  // namespace tarn

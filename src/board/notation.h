@@ -2,6 +2,7 @@
 // the readers for typed, pasted and PGN move text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,12 @@ bool matchAndPlayMove(Position& pos, const MoveFields& fields, int pieceType, in
 // parseMoveText and matchAndPlayMove; the move is recorded in `record` when given.
 bool playMoveText(std::string_view text, Position& pos, GameRecord* record);
 
-// Plays every move of a PGN movetext in order, keeping brace comments in the record.
-void parseMovetext(GameRecord& record, std::string_view movetext, Position& pos);
+// Told of each move token that matched no legal move, with the position it was tried on.
+using SkippedMoveHandler = std::function<void(std::string_view token, const Position& pos)>;
+
+// Plays every move of a PGN movetext in order, keeping brace comments in the
+// record. A token that matches no legal move is skipped (and handed to `skipped`).
+void parseMovetext(GameRecord& record, std::string_view movetext, Position& pos,
+                   const SkippedMoveHandler& skipped = {});
 
 }  // namespace tarn

@@ -10,6 +10,8 @@
 #include "board/perft.h"
 #include "board/zobrist.h"
 #include "frontend/bench.h"
+#include "frontend/book_command.h"
+#include "frontend/pgn_command.h"
 #include "frontend/tbprobe_command.h"
 
 namespace tarn {
@@ -17,14 +19,6 @@ namespace tarn {
 namespace {
 
 constexpr int MaxPerftDepth = 20;
-
-// True when the castling rooks are not on the corners, which only Chess960 does.
-bool hasChess960Rooks(const Position& pos) {
-  static constexpr Square Corner[4] = {H1, A1, H8, A8};
-  for (int i = 0; i < 4; ++i)
-    if (pos.setup->rookSquare[i] != NoSquare && pos.setup->rookSquare[i] != Corner[i]) return true;
-  return false;
-}
 
 int runPerft(int argc, char** argv) {
   if (argc < 3) {
@@ -53,7 +47,7 @@ int runPerft(int argc, char** argv) {
 
   Position pos{};
   if (!readCommandLineFen("perft", fen, pos)) return 1;
-  chess960Mode.store(hasChess960Rooks(pos), std::memory_order_relaxed);
+  chess960Mode.store(hasChess960Castling(pos), std::memory_order_relaxed);
   const std::string report = perftReport(pos, depth);
   std::fwrite(report.data(), 1, report.size(), stdout);
   std::fflush(stdout);
@@ -94,6 +88,8 @@ std::optional<int> runCommandLineExtra(int argc, char** argv) {
   if (command == "perft") return runPerft(argc, argv);
   if (command == "bench") return runBenchCommand(argc, argv);
   if (command == "tbprobe") return runTbprobeCommand(argc, argv);
+  if (command == "pgn") return runPgnCommand(argc, argv);
+  if (command == "book") return runBookCommand(argc, argv);
   return std::nullopt;
 }
 

@@ -3,6 +3,8 @@
 //   tarnchess perft DEPTH [FEN]   per-move leaf counts and "Nodes searched: N"
 //   tarnchess bench [DEPTH]       comes with the search
 //   tarnchess tbprobe [--path DIR] FEN   tablebase result, distance and move
+//   tarnchess pgn FILE            each game's ply count, result and final position
+//   tarnchess book probe|build    the book moves of a position; a book from PGN games
 //   tarnchess --gui               window mode without reading standard input (startUp)
 #pragma once
 

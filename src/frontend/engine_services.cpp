@@ -6,6 +6,7 @@
 #include "eval/nn/network_set.h"
 #include "eval/tb/bitbases.h"
 #include "eval/tb/syzygy.h"
+#include "frontend/engine_book.h"
 #include "search/search_control.h"
 #include "search/search_switches.h"
 #include "search/transposition_table.h"
@@ -53,9 +54,15 @@ void reloadTablebases(const std::string& path) {
   initTablebases(path);
 }
 
-void createOpeningBook() {}
+void createOpeningBook() {
+  replaceOpeningBook();
+  installBookProbe();
+}
 
-bool loadOpeningBook(const std::string&) { return false; }
+bool loadOpeningBook(const std::string& folder, const std::string& bookPath, ProtocolOutput& out) {
+  const std::string path = bookFilePath(folder, bookPath);
+  return !path.empty() && loadOpeningBookFile(path, out);
+}
 
 void startSearchThreads(int count) { startThreads(count); }
 

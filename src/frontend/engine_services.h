@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "frontend/protocol_output.h"
+
 namespace tarn {
 
 // Loads "EndgameBitbases.tbb" from `folder`; the number of bitbases loaded.
@@ -38,9 +40,10 @@ void clearSearchHistories();
 // is stopped first: the old tables are unmapped under it.
 void reloadTablebases(const std::string& path);
 
-// Creates the empty book, then loads `path` into it.
+// Creates the empty book and lets the search ask it; then loads the file of a
+// "BookPath" value into it (nothing for an empty value), reporting on `out`.
 void createOpeningBook();
-bool loadOpeningBook(const std::string& path);
+bool loadOpeningBook(const std::string& folder, const std::string& bookPath, ProtocolOutput& out);
 
 // Starts `count` search threads (1..256) / shuts them down.
 void startSearchThreads(int count);

@@ -1,10 +1,13 @@
 #include "frontend/engine_state.h"
 
+#include <algorithm>
+
 #include "board/fen.h"
 #include "board/make_move.h"
 #include "board/notation.h"
 #include "eval/tb/syzygy.h"
 #include "frontend/engine_services.h"
+#include "frontend/status_messages.h"
 
 namespace tarn {
 
@@ -21,15 +24,25 @@ bool GameState::setFenPosition(std::string_view fen, const char** message) {
 
 bool GameState::playMoveToken(std::string_view token) {
   if (!ready || token.empty()) return false;
-  return playMoveText(token, position, &record);
+  const bool full = record.isFull(position);
+  const bool played = playMoveText(token, position, &record);
+  if (played && full) showStatus("Hit Maximum Move Number");
+  return played;
 }
 
-void EngineState::newGame() {
-  // The search is stopped and waited for here once it exists.
-  game.setStartPosition();
-  gameResult.store(GameRunning, std::memory_order_relaxed);
+void GameState::takeBack(int plies) {
+  if (!ready) return;
+  position = record.positionAfter(std::max(int(position.ply) - plies, 0));
+  position.setup = &setup;
+}
+
+bool EngineState::newGame(std::string_view fen, const char** message) {
+  // Stops the search and waits for it before the game changes under it.
   clearSearchHistories();
+  if (!game.setFenPosition(fen, message)) return false;
+  gameResult.store(GameRunning, std::memory_order_relaxed);
   initTablebases(options.syzygyPath);
+  return true;
 }
 
 EngineState& engineState() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "board/fen.h"
 #include "board/game_record.h"
 #include "board/position.h"
 #include "frontend/settings.h"
@@ -69,8 +70,13 @@ class GameState {
   // Plays one move token on the current position and records it: "Null..." is a
   // null move (refused while in check, where it would leave the king en prise),
   // anything else goes through the board's move-text reader. False when nothing
-  // was played.
+  // was played. A move beyond the record's capacity is played but not recorded,
+  // and the window program is told so.
   bool playMoveToken(std::string_view token);
+
+  // Current position := the position `plies` plies before it, replayed from the
+  // record, which keeps its moves (the next move played overwrites from there).
+  void takeBack(int plies);
 
  private:
   bool ready = false;
@@ -88,9 +94,11 @@ struct EngineState {
   // The evaluator of the "eval" command, made on first use.
   std::unique_ptr<EvalContext> evalContext;
 
-  // New game: start position, empty record, game running, search
-  // histories cleared (the transposition table stays), tablebases re-initialised.
-  void newGame();
+  // New game from the position of `fen` (the standard start position by
+  // default): empty record, game running, search histories cleared (the
+  // transposition table stays), tablebases re-initialised. A FEN that does not
+  // read changes nothing and returns false, with the reason in `message`.
+  bool newGame(std::string_view fen = StartFenShort, const char** message = nullptr);
 };
 
 // The state of this run.

@@ -95,7 +95,7 @@ void initEngine(int hashMegabytes, int threadCount, EngineState& state, Protocol
     resizeTranspositionTable(state.options.hashMegabytes);
   }
   createOpeningBook();
-  loadOpeningBook(folder + "/" + (*state.active)["BookPath"]);
+  loadOpeningBook(folder, (*state.active)["BookPath"], out);
 
   state.options.threadCount = std::clamp(threadCount, 1, MaxSearchThreads);
   startSearchThreads(state.options.threadCount);

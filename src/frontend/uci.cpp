@@ -136,6 +136,7 @@ void UciHandler::go(std::string_view arguments) {
   searchLimits.threads = state.options.threadCount;
   searchLimits.contemptMid = state.options.contemptMid;
   searchLimits.contemptEnd = state.options.contemptEnd;
+  searchLimits.useBook = settingFlag(*state.active, "BookEnabled");
   ponderingEnabled.store(state.options.ponder, std::memory_order_relaxed);
   state.engineColor = mode == ModeInfinite ? int(EnginePlaysNeither) : int(game.position.sideToMove);
   if (mode != ModeInfinite) state.log.append(mode == ModePonder ? "Start Ponder...\n" : "Start Thinking...\n");

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "board/fen.h"
+#include "board/notation.h"
+#include "frontend/engine_book.h"
 #include "frontend/uci_report.h"
 #include "search/search_control.h"
 #include "search/time_management.h"
@@ -57,6 +59,18 @@ void installUciReports(EngineState& state, ProtocolOutput& out) {
     report.nodes = totalNodes();
     report.hashFull = transpositionTable().hashfull();
     out.line(formatCurrentMoveLine(report, main.root, isChess960()));
+  };
+  callbacks.book = [&out](const SearchThread& main, const BookAnswer& answer) {
+    // Only a move is reported: without one the search follows with its own lines.
+    if (!answer.move) return;
+    const Position& root = main.root;
+    const std::string move = moveToCoordinate(answer.move, root, isChess960());
+    const int score = root.sideToMove == White ? answer.score : -answer.score;
+    out.line("info depth 1 score cp " + std::to_string(score) + " time 0 nodes 0 pv " + move);
+    std::string name = openingBookFile();
+    name = name.substr(name.find_last_of('/') + 1);
+    out.line("info string book move " + move + " from " + name + ", " + std::to_string(answer.candidates) +
+             (answer.candidates == 1 ? " candidate" : " candidates"));
   };
   callbacks.bestMove = [&out, &state](Move best, Move ponder, bool, const Position& root) {
     // Without a legal move a GUI still needs its answer.

@@ -59,6 +59,7 @@ bool controlIdle = true;
 bool controlQuit = false;
 
 SearchCallbacks callbacks;
+BookProbe bookProbe;
 std::atomic<int> currentMaxDepth{MaxDepth};
 
 // How often the request's position occurred before with the same side to move.
@@ -181,12 +182,14 @@ Move ponderMoveAfter(const SearchThread& main, Move best) {
 
 void controlLoop() {
   SearchThread& main = *slots[0].thread;
+  BookProbe probe;
   for (;;) {
     {
       std::unique_lock lock(engineMutex);
       requestPosted.wait(lock, [] { return request.pending || controlQuit; });
       if (controlQuit) return;
       current = request;
+      probe = bookProbe;
       request.pending = false;
       controlIdle = false;
       stopRequest.store(NoStop);
@@ -199,7 +202,14 @@ void controlLoop() {
     Move best = NullMove;
     prepareThread(main, current);
     const bool over = mode != ModeInfinite && checkGameOver(main.root, repetitionsOf(current)) != GameRunning;
-    if (!over) {
+    bool fromBook = false;
+    if (!over && mode == ModeThink && searchLimits.useBook && main.root.ply < MaxBookPly && probe) {
+      const BookAnswer answer = probe(main.root, current.history, current.historyCount);
+      if (callbacks.book) callbacks.book(main, answer);
+      best = answer.move;
+      fromBook = best != NullMove;
+    }
+    if (!over && !fromBook) {
       const int depth = mode == ModeInfinite ? MaxDepth
                         : mode == ModeThink && searchLimits.fixedDepth >= 1 ? searchLimits.fixedDepth
                                                                              : searchLimits.maxDepth;
@@ -222,6 +232,11 @@ void controlLoop() {
 }  // namespace
 
 void setSearchCallbacks(SearchCallbacks c) { callbacks = std::move(c); }
+
+void setBookProbe(BookProbe probe) {
+  std::lock_guard lock(engineMutex);
+  bookProbe = std::move(probe);
+}
 
 void startThreads(int count) {
   count = std::clamp(count, 1, MaxThreads);

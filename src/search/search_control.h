@@ -20,6 +20,24 @@ namespace tarn {
 
 enum class PvBound : int { Exact = 0, Upper = 1, Lower = 2 };
 
+// The opening book is asked only while the game is young.
+constexpr int MaxBookPly = 70;
+
+// The opening book's answer before an ordinary search.
+struct BookAnswer {
+  Move move = NullMove;  // NullMove: the book has no move, the search runs
+  int score = 0;
+  int candidates = 0;
+};
+
+// Asks the book about `root`. `history` holds the keys of the game's positions
+// since the last irreversible move, the last of them at ply root.ply - 1.
+using BookProbe = std::function<BookAnswer(const Position& root, const Key* history, int count)>;
+
+// Installs the book the control thread asks before an ordinary search with
+// SearchLimits::useBook on; a null probe means no book.
+void setBookProbe(BookProbe probe);
+
 // What the front end does with the search's reports. Every callback runs on the
 // main search thread; a null callback is skipped.
 struct SearchCallbacks {
@@ -27,6 +45,9 @@ struct SearchCallbacks {
   std::function<void(const SearchThread& main, int line, PvBound bound)> pv;
   // The root move now searched (from depth 9 on, after 1.5 seconds).
   std::function<void(const SearchThread& main)> currentMove;
+  // The book was asked before the search: its move (or none), reported score
+  // and number of candidates.
+  std::function<void(const SearchThread& main, const BookAnswer& answer)> book;
   // The answer: the best move and the ponder move (either may be NullMove),
   // whether the search was stopped to be discarded, and the searched position.
   std::function<void(Move best, Move ponder, bool discarded, const Position& root)> bestMove;

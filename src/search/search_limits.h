@@ -25,6 +25,7 @@ struct SearchLimits {
   int searchMoveCount = 0;     // root moves to consider in infinite mode; 0 = all
   Move searchMoves[MaxSearchMoves];
   int mode = ModeThink;
+  bool useBook = false;        // ask the opening book before an ordinary search
   int multiPV = 1;
   int threads = 1;
   int contemptMid = 0, contemptEnd = 0;

@@ -25,6 +25,7 @@
 #include "board/notation.h"
 #include "board/position.h"
 #include "board/zobrist.h"
+#include "support/chess960_scope.h"
 
 namespace tarn::test {
 
@@ -174,18 +175,6 @@ class Findings {
 };
 
 // ---- Positions ------------------------------------------------------------------
-
-// Turns Chess960 notation on or off for one scope.
-class Chess960Scope {
- public:
-  explicit Chess960Scope(bool on) : previous(chess960Mode.exchange(on)) {}
-  ~Chess960Scope() { chess960Mode = previous; }
-  Chess960Scope(const Chess960Scope&) = delete;
-  Chess960Scope& operator=(const Chess960Scope&) = delete;
-
- private:
-  bool previous;
-};
 
 // A position together with the castling record it points to; copies share the record
 // as the positions of one game do.

@@ -8,17 +8,8 @@
 namespace tarn::test {
 namespace {
 
-ProcessResult runWithOpenInput(const std::vector<std::string>& arguments) {
-  std::vector<std::string> argv{enginePath()};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  ProcessOptions options;
-  options.closeInput = false;  // reading it would hang until the timeout
-  options.timeout = std::chrono::seconds(60);
-  return runProcess(argv, options);
-}
-
 TEST(CommandLine, PerftFromTheStartPosition) {
-  const ProcessResult r = runWithOpenInput({"perft", "3"});
+  const ProcessResult r = runCommandLineExtra({"perft", "3"});
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitStatus, 0);
   const std::vector<std::string> lines = splitLines(r.out);
@@ -31,18 +22,18 @@ TEST(CommandLine, PerftFromTheStartPosition) {
 
 TEST(CommandLine, PerftWithAFenInOneOrManyArguments) {
   const std::string kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
-  ProcessResult r = runWithOpenInput({"perft", "2", kiwipete});
+  ProcessResult r = runCommandLineExtra({"perft", "2", kiwipete});
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(splitLines(r.out).back(), "Nodes searched: 2039");
 
-  r = runWithOpenInput({"perft", "2", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R", "w", "KQkq", "-"});
+  r = runCommandLineExtra({"perft", "2", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R", "w", "KQkq", "-"});
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(splitLines(r.out).back(), "Nodes searched: 2039");
 }
 
 TEST(CommandLine, PerftOnAChess960PositionPrintsKingTakesRook) {
-  const ProcessResult r = runWithOpenInput({"perft", "1", "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1"});
+  const ProcessResult r = runCommandLineExtra({"perft", "1", "1r2k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R2K1R1 w GBgb - 0 1"});
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_NE(r.out.find("e1g1: 1"), std::string::npos);
@@ -54,7 +45,7 @@ TEST(CommandLine, PerftRejectsBadDepthsAndFens) {
        std::vector<std::vector<std::string>>{{"perft"}, {"perft", "x"}, {"perft", "0"}, {"perft", "-2"},
                                              {"perft", "3x"}, {"perft", "2", "8/8/8/8/8/8/8/8 w - -"},
                                              {"perft", "1", "not a fen"}}) {
-    const ProcessResult r = runWithOpenInput(arguments);
+    const ProcessResult r = runCommandLineExtra(arguments);
     ASSERT_FALSE(r.timedOut) << arguments.back();
     EXPECT_EQ(r.exitStatus, 1) << arguments.back();
     EXPECT_EQ(r.out, "") << arguments.back();
@@ -68,8 +59,8 @@ TEST(CommandLine, BenchIsDeterministic) {
     const std::vector<std::string> lines = splitLines(r.out);
     return lines.empty() ? std::string() : lines.back();
   };
-  const ProcessResult first = runWithOpenInput({"bench", "4"});
-  const ProcessResult second = runWithOpenInput({"bench", "4"});
+  const ProcessResult first = runCommandLineExtra({"bench", "4"});
+  const ProcessResult second = runCommandLineExtra({"bench", "4"});
   ASSERT_FALSE(first.timedOut);
   EXPECT_EQ(first.exitStatus, 0);
   unsigned long long nodes = 0, nps = 0, nodes2 = 0, nps2 = 0;
@@ -77,7 +68,7 @@ TEST(CommandLine, BenchIsDeterministic) {
   ASSERT_EQ(std::sscanf(lastLine(second).c_str(), "%llu nodes %llu nps", &nodes2, &nps2), 2) << lastLine(second);
   EXPECT_GT(nodes, 1000u);
   EXPECT_EQ(nodes, nodes2);
-  EXPECT_EQ(runWithOpenInput({"bench", "zero"}).exitStatus, 1);
+  EXPECT_EQ(runCommandLineExtra({"bench", "zero"}).exitStatus, 1);
 }
 
 }  // namespace

@@ -24,6 +24,32 @@ inline ProcessResult runEngine(const std::string& input, const std::vector<std::
   return runProcess(argv, options);
 }
 
+// The start-up report of the engine's book: the file beside the executable.
+inline std::string bookReport(const std::string& executable = enginePath()) {
+  const std::string path = std::filesystem::path(executable).parent_path().string() + "/TestBook.tcb";
+  std::error_code missing;
+  const auto size = std::filesystem::file_size(path, missing);
+  if (missing) return "info string Error Loading Book : " + path;
+  return "info string " + std::to_string(size / 10) + " opening positions loaded.";
+}
+
+// What the engine under test reports at start-up, in order.
+inline std::vector<std::string> startupReports() {
+  return {"info string 9 bitbases loaded.", "info string 0 neural nets loaded.", bookReport()};
+}
+
+// Runs a command-line extra: standard input stays open, since reading it would
+// hang until the timeout.
+inline ProcessResult runCommandLineExtra(const std::vector<std::string>& arguments,
+                                         const std::string& executable = enginePath()) {
+  std::vector<std::string> argv{executable};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  ProcessOptions options;
+  options.closeInput = false;
+  options.timeout = std::chrono::seconds(60);
+  return runProcess(argv, options);
+}
+
 // A fresh folder holding a copy of the engine, removed with everything in it at
 // the end. The engine works in its own folder (settings files, traffic log), so
 // tests that look at those files run a private copy and never race each other.

@@ -25,10 +25,7 @@ const std::vector<std::string> IdentificationBlock = {
     "uciok",
 };
 
-const std::vector<std::string> LoadReports = {
-    "info string 9 bitbases loaded.",
-    "info string 0 neural nets loaded.",
-};
+const std::vector<std::string> LoadReports = startupReports();
 
 std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
   a.insert(a.end(), b.begin(), b.end());

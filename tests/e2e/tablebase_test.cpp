@@ -16,12 +16,9 @@ std::string tables() { return std::string(TARN_TEST_DATA) + "/syzygy"; }
 bool startsWith(const std::string& line, const std::string& prefix) { return line.rfind(prefix, 0) == 0; }
 
 ProcessResult tbprobe(const std::vector<std::string>& arguments, const std::string& executable = enginePath()) {
-  std::vector<std::string> argv{executable, "tbprobe"};
+  std::vector<std::string> argv{"tbprobe"};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  ProcessOptions options;
-  options.closeInput = false;  // it never reads
-  options.timeout = std::chrono::seconds(60);
-  return runProcess(argv, options);
+  return runCommandLineExtra(argv, executable);
 }
 
 TEST(Tablebases, ProbeCommandPrintsClassDistanceAndMove) {

@@ -27,6 +27,8 @@ struct UciSearch : ::testing::Test {
     engine.send("uci");
     engine.readUntilPrefix("uciok");
     ASSERT_FALSE(engine.timedOut());
+    // These tests are about the search: the book would answer in the opening.
+    engine.send("setoption name OwnBook value false");
   }
   // The deadline only guards against a hang; sanitizer builds are many times slower.
   std::vector<std::string> answer(std::chrono::milliseconds limit = std::chrono::seconds(120)) {

@@ -12,7 +12,7 @@ namespace {
 // The output after the identification block and the load reports.
 std::vector<std::string> replies(const ProcessResult& r) {
   std::vector<std::string> lines = splitLines(r.out);
-  const auto after = std::find(lines.begin(), lines.end(), "info string 0 neural nets loaded.");
+  const auto after = std::find(lines.begin(), lines.end(), startupReports().back());
   return after == lines.end() ? lines : std::vector<std::string>(after + 1, lines.end());
 }
 

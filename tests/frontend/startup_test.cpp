@@ -81,15 +81,23 @@ TEST(StartUp, InitEnginePrintsTheLoadReportsAndKeepsSizes) {
   Settings active;
   EngineState state;
   state.active = &active;
+  // The book: "BookPath" as it is when absolute.
+  TempFolder folder;
+  writeWholeFile(folder.file("my.tcb"), std::string(8, '\x01') + std::string(2, '\0') + std::string(8, '\x02') +
+                                           std::string(2, '\0'));
+  active.set("BookPath", folder.file("my.tcb"));
   initEngine(128, 3, state, captured.out());
   EXPECT_EQ(captured.take(), (std::vector<std::string>{"info string 0 bitbases loaded.",
-                                                       "info string 0 neural nets loaded."}));
+                                                       "info string 0 neural nets loaded.",
+                                                       "info string 2 opening positions loaded."}));
   EXPECT_EQ(state.options.hashMegabytes, 128);
   EXPECT_EQ(transpositionTableMegabytes(), 128);
   EXPECT_EQ(state.options.threadCount, 3);
   EXPECT_EQ(activeThreadCount(), 3);
 
+  active.set("BookPath", folder.file("none.tcb"));
   initEngine(64, 0, state, captured.out());
+  EXPECT_EQ(captured.take().back(), "info string Error Loading Book : " + folder.file("none.tcb"));
   EXPECT_EQ(state.options.threadCount, 1);
   EXPECT_EQ(activeThreadCount(), 1);
   shutdownThreads();
