@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-all bench install clean portable sanitize tsan clang fuzz bitbases
+.PHONY: all deps configure build run test test-all bench install clean portable sanitize tsan clang fuzz bitbases book
 
 all: build
 
@@ -36,6 +36,20 @@ bench: build
 bitbases: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target generate_bitbases
 	@$(BUILD)/tools/generate_bitbases data/EndgameBitbases.tbb
+
+# Rebuilds data/TestBook.tcb from the named opening lines in tools/book/openings:
+# every position searched to BOOK_DEPTH on one thread per shard (the scores
+# are the same on every run), every move graded, the sound ones kept. The
+# verdict on every move goes to tools/book/verification.tsv.
+BOOK_DEPTH ?= 14
+BOOK_LINES = $(sort $(wildcard tools/book/openings/*.tsv))
+book: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target make_book
+	@mkdir -p $(BUILD)/book && rm -f $(BUILD)/book/scores-*.tsv
+	@for i in $$(seq 0 $$(($(JOBS) - 1))); do \
+	  $(BUILD)/tools/make_book score --depth $(BOOK_DEPTH) --shard $$i/$(JOBS) $(BOOK_LINES) > $(BUILD)/book/scores-$$i.tsv & \
+	done; wait
+	@$(BUILD)/tools/make_book build --report tools/book/verification.tsv $(BUILD)/book/scores-*.tsv -- $(BOOK_LINES) data/TestBook.tcb
 
 install: build
 	@cmake --install $(BUILD) --prefix $(or $(PREFIX),/usr/local)

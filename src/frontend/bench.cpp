@@ -19,6 +19,8 @@ namespace tarn {
 
 namespace {
 
+constexpr int BenchTableMegabytes = 16;
+
 // Openings, middle games and endings, with and without pawns.
 constexpr const char* BenchPositions[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
@@ -75,19 +77,22 @@ constexpr const char* BenchPositions[] = {
 
 }  // namespace
 
-int runBench(int depth) {
-  const std::string folder = executableFolder();
+bool prepareFixedDepthSearches(const std::string& dataFolder, int tableMegabytes) {
   initZobrist();
   initAttackTables();
-  loadBitbases(folder);
-  nn::loadNetworks(folder);
+  loadBitbases(dataFolder);
+  nn::loadNetworks(dataFolder);
   initEvaluation();
   initSearchTables();
-  TranspositionTable& tt = transpositionTable();
-  if (!tt.resize(uint64_t(16) << 20)) {
+  return transpositionTable().resize(uint64_t(tableMegabytes) << 20);
+}
+
+int runBench(int depth) {
+  if (!prepareFixedDepthSearches(executableFolder(), BenchTableMegabytes)) {
     std::fprintf(stderr, "tarnchess bench: no memory for the hash table\n");
     return 1;
   }
+  TranspositionTable& tt = transpositionTable();
   chess960Mode.store(false);
 
   uint64_t totalNodes = 0;

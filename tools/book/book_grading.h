@@ -1,0 +1,45 @@
+// Which moves of the opening lines the shipped book keeps, and their values.
+//
+// Every position of the lines has been searched to a fixed depth; its score is
+// from the side to move's point of view. A move's score for the side playing it
+// is minus the score of the position it leads to. A move is dropped when that
+// score is clearly bad for its side, or clearly worse than the best the engine
+// finds in the position before it. The kept moves are graded against that best:
+// the strongest get value 2 (played most), the rest 1 or 0 (played rarely),
+// signed for the side that plays them (White positive).
+#pragma once
+
+#include <vector>
+
+#include "book/opening_tree.h"
+
+namespace tarn::book {
+
+struct GradingRules {
+  int minMoverScore = -30;   // engine units (a pawn is about 96)
+  int maxDeficit = 40;       // below the best score of the position
+  int strongMargin = 10;     // within this of the best: value 2
+  int fairMargin = 25;       // within this: value 1; otherwise 0
+};
+
+struct EdgeVerdict {
+  bool kept = false;
+  int grade = 0;         // 0..2
+  int moverScore = 0;
+  int reference = 0;     // the best score of the position before the move
+};
+
+// One verdict per edge of the tree, from the scores of its nodes.
+std::vector<EdgeVerdict> gradeMoves(const OpeningTree& tree, const std::vector<int>& scores,
+                                    const GradingRules& rules = {});
+
+struct BookValue {
+  Key key;
+  int value;
+};
+
+// The book entries: each position reached by a kept move, with the highest
+// grade of the kept moves into it, signed for the side that moved.
+std::vector<BookValue> bookValues(const OpeningTree& tree, const std::vector<EdgeVerdict>& verdicts);
+
+}  // namespace tarn::book
