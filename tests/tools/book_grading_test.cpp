@@ -48,21 +48,28 @@ TEST_F(Tree, LinesShareTheirPositionsAndMoves) {
 }
 
 TEST_F(Tree, SoundMovesStayWithGradesAndSignedValues) {
-  // Scores for the side to move in each position.
+  // Scores for the side to move in each position; the rest are 0.
   std::vector<int> scores(tree.nodes().size(), 0);
   const int start = node("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP");
   const int e4 = node("rnbqkbnr/pppppppp/8/8/4P3/8");
   const int d4 = node("rnbqkbnr/pppppppp/8/8/3P4/8");
   const int g4 = node("rnbqkbnr/pppppppp/8/8/6P1/8");
+  const int nf3 = node("rnbqkbnr/pppppppp/8/8/8/5N2");
   const int e5 = node("rnbqkbnr/pppp1ppp/8/4p3/4P3");
   const int f6 = node("rnbqkbnr/ppppp1pp/5p2/8/4P3");
-  scores[size_t(start)] = 30;
-  scores[size_t(e4)] = -30;   // for White: 30, the best
-  scores[size_t(d4)] = -12;   // 12: within the fair margin of the best
-  scores[size_t(g4)] = 40;    // -40: bad for White
-  scores[size_t(e5)] = -35;   // Black's view after e5: -35 ... Black's move scores +35 for Black
-  scores[size_t(f6)] = 90;    // f6 scores -90 for Black: dropped
-  scores[size_t(e4)] = -30;
+  scores[size_t(start)] = 20;
+  scores[size_t(e4)] = -20;   // 1. e4 searched: 20 for White ...
+  scores[size_t(f6)] = -50;   // ... but the line's reply f6 scores 50 for Black
+  scores[size_t(e5)] = 60;    // e5: -60 for Black
+  scores[size_t(d4)] = -15;   // 15 for White, 0 after the line's d5
+  scores[size_t(g4)] = 40;    // -40 for White
+  scores[size_t(nf3)] = -20;
+
+  const std::vector<int> value = backedUpValues(tree, scores);
+  EXPECT_EQ(value[size_t(e4)], 50);
+  EXPECT_EQ(value[size_t(d4)], 0);
+  EXPECT_EQ(value[size_t(start)], 20);
+
   const std::vector<EdgeVerdict> verdicts = gradeMoves(tree, scores);
   const auto verdictOf = [&](int parent, int child) {
     for (size_t i = 0; i < tree.edges().size(); ++i)
@@ -70,16 +77,14 @@ TEST_F(Tree, SoundMovesStayWithGradesAndSignedValues) {
     ADD_FAILURE();
     return EdgeVerdict{};
   };
-  EXPECT_TRUE(verdictOf(start, e4).kept);
-  EXPECT_EQ(verdictOf(start, e4).grade, 2);
+  EXPECT_FALSE(verdictOf(start, e4).kept);  // the known reply makes it bad
+  EXPECT_EQ(verdictOf(start, e4).moverScore, -50);
   EXPECT_TRUE(verdictOf(start, d4).kept);
-  EXPECT_EQ(verdictOf(start, d4).grade, 1);
+  EXPECT_EQ(verdictOf(start, d4).grade, 1);  // 20 below the best
   EXPECT_FALSE(verdictOf(start, g4).kept);
-  // e5 scores better for Black than its own search of the position (30 for Black
-  // after e4): the better of the two is the reference.
-  EXPECT_TRUE(verdictOf(e4, e5).kept);
-  EXPECT_EQ(verdictOf(e4, e5).reference, 35);
-  EXPECT_FALSE(verdictOf(e4, f6).kept);
+  EXPECT_TRUE(verdictOf(e4, f6).kept);
+  EXPECT_EQ(verdictOf(e4, f6).grade, 2);
+  EXPECT_FALSE(verdictOf(e4, e5).kept);
 
   const std::vector<BookValue> values = bookValues(tree, verdicts);
   const auto valueOf = [&](int n) {
@@ -87,11 +92,10 @@ TEST_F(Tree, SoundMovesStayWithGradesAndSignedValues) {
       if (v.key == tree.nodes()[size_t(n)].key) return v.value;
     return -99;
   };
-  EXPECT_EQ(valueOf(e4), 2);
   EXPECT_EQ(valueOf(d4), 1);
-  EXPECT_EQ(valueOf(e5), -2);  // Black's moves carry negative values
+  EXPECT_EQ(valueOf(f6), -2);  // Black's moves carry negative values
+  EXPECT_EQ(valueOf(e4), -99);
   EXPECT_EQ(valueOf(g4), -99);
-  EXPECT_EQ(valueOf(f6), -99);
   EXPECT_EQ(valueOf(start), -99);  // no move leads to the start
 }
 

@@ -1,12 +1,15 @@
 // Which moves of the opening lines the shipped book keeps, and their values.
 //
 // Every position of the lines has been searched to a fixed depth; its score is
-// from the side to move's point of view. A move's score for the side playing it
-// is minus the score of the position it leads to. A move is dropped when that
-// score is clearly bad for its side, or clearly worse than the best the engine
-// finds in the position before it. The kept moves are graded against that best:
-// the strongest get value 2 (played most), the rest 1 or 0 (played rarely),
-// signed for the side that plays them (White positive).
+// from the side to move's point of view. A position's value is the better of
+// its own score and the best of the line moves played from it (minus their
+// positions' values), so a reply that the lines know to be strong counts even
+// where the search of the position before it missed it. A move's score for the
+// side playing it is minus the value of the position it leads to. A move is
+// dropped when that score is clearly bad for its side, or clearly worse than the
+// value of the position before it. The kept moves are graded against that
+// value: the strongest get value 2 (played most), the rest 1 or 0 (played
+// rarely), signed for the side that plays them (White positive).
 #pragma once
 
 #include <vector>
@@ -16,7 +19,7 @@
 namespace tarn::book {
 
 struct GradingRules {
-  int minMoverScore = -30;   // engine units (a pawn is about 96)
+  int minMoverScore = -20;   // engine units (a pawn is about 96)
   int maxDeficit = 40;       // below the best score of the position
   int strongMargin = 10;     // within this of the best: value 2
   int fairMargin = 25;       // within this: value 1; otherwise 0
@@ -28,6 +31,9 @@ struct EdgeVerdict {
   int moverScore = 0;
   int reference = 0;     // the best score of the position before the move
 };
+
+// The values of the positions, from their searched scores and the line moves.
+std::vector<int> backedUpValues(const OpeningTree& tree, const std::vector<int>& scores);
 
 // One verdict per edge of the tree, from the scores of its nodes.
 std::vector<EdgeVerdict> gradeMoves(const OpeningTree& tree, const std::vector<int>& scores,
