@@ -1,9 +1,9 @@
 // Where games leave the book: reads a match's PGN file, whose moves carry the
 // match runner's "{SCORE/DEPTH TIME}" comments (score from the mover's side,
-// in pawns of the engine's own units), and finds for each side of each game the
-// first move that was searched rather than taken from the book (book moves are
-// reported at depth 1). Prints the scores at those exits and every exit below
-// the threshold with its position.
+// in pawns of the engine's own units), and finds for each side of each game that
+// played a book move (reported at depth 1) the first move it searched instead.
+// Prints the scores at those exits and every exit below the threshold with its
+// position. A side that had no book move at all never followed the book.
 //
 //   check_book_exits [--engine NAME] [--below PAWNS] GAMES.pgn
 //       NAME: only the sides this engine played (default: both sides)
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   PgnHeader header;
   std::string moveText;
   const auto record = std::make_unique<GameRecord>();
-  int exits = 0, low = 0, bookPlies = 0;
+  int exits = 0, low = 0, bookPlies = 0, neverInBook = 0;
   double lowest = MateScore, sum = 0;
   while (reader.nextGame(header, moveText)) {
     Position start{};
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     record->reset(start);
     Position end = start;
     parseMovetext(*record, moveText, end);
-    bool left[2] = {false, false};
+    bool left[2] = {false, false}, followed[2] = {false, false};
     for (int ply = start.ply; ply < record->count; ++ply) {
       const Color side = Color((ply - start.ply + (start.sideToMove == Black)) & 1);
       const std::string& name = side == White ? header.white : header.black;
@@ -90,9 +90,14 @@ int main(int argc, char** argv) {
       if (!c.valid) continue;
       if (c.depth <= 1) {
         ++bookPlies;
+        followed[side] = true;
         continue;
       }
       left[side] = true;
+      if (!followed[side]) {
+        ++neverInBook;
+        continue;
+      }
       ++exits;
       sum += c.score;
       lowest = std::min(lowest, c.score);
@@ -105,7 +110,9 @@ int main(int argc, char** argv) {
     }
   }
   std::fclose(in);
-  std::printf("games %d, book moves %d, exits %d, mean exit score %+.2f, lowest %+.2f, below %+.2f: %d\n",
-              reader.gamesRead(), bookPlies, exits, exits ? sum / exits : 0.0, exits ? lowest : 0.0, below, low);
+  std::printf(
+      "games %d, book moves %d, sides without a book move %d, exits %d, mean exit score %+.2f, lowest %+.2f, below "
+      "%+.2f: %d\n",
+      reader.gamesRead(), bookPlies, neverInBook, exits, exits ? sum / exits : 0.0, exits ? lowest : 0.0, below, low);
   return 0;
 }
