@@ -4,7 +4,9 @@
 
 #include "board/fen.h"
 #include "board/make_move.h"
+#include "board/movegen.h"
 #include "board/notation.h"
+#include "eval/evaluate.h"
 #include "eval/tb/syzygy.h"
 #include "frontend/engine_services.h"
 #include "frontend/status_messages.h"
@@ -30,10 +32,35 @@ bool GameState::playMoveToken(std::string_view token) {
   return played;
 }
 
+bool GameState::playMove(Move m) {
+  if (!ready) return false;
+  MoveList legal(PromoteAll);
+  generateLegal(position, legal);
+  if (!legal.contains(m)) return false;
+  const bool full = record.isFull(position);
+  const Position before = position;
+  makeMoveChecked(position, m);
+  refreshPosition(position);
+  record.appendMove(m, before);
+  if (full) showStatus("Hit Maximum Move Number");
+  return true;
+}
+
 void GameState::takeBack(int plies) {
   if (!ready) return;
   position = record.positionAfter(std::max(int(position.ply) - plies, 0));
   position.setup = &setup;
+}
+
+int EngineState::staticEvaluation() {
+  if (!game.hasPosition()) game.setStartPosition();
+  if (!evalContext) evalContext = std::make_unique<EvalContext>();
+  EvalContext& ctx = *evalContext;
+  ctx.contemptMid = options.contemptMid;
+  ctx.contemptEnd = options.contemptEnd;
+  ctx.contemptSide = game.position.sideToMove;
+  ctx.accumulator = nullptr;
+  return evaluate(game.position, ctx);
 }
 
 bool EngineState::newGame(std::string_view fen, const char** message) {

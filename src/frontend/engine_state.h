@@ -74,6 +74,9 @@ class GameState {
   // and the window program is told so.
   bool playMoveToken(std::string_view token);
 
+  // Plays a move (a legal one only) and records it; false when it is not legal.
+  bool playMove(Move m);
+
   // Current position := the position `plies` plies before it, replayed from the
   // record, which keeps its moves (the next move played overwrites from there).
   void takeBack(int plies);
@@ -93,6 +96,10 @@ struct EngineState {
   std::string notice;
   // The evaluator of the "eval" command, made on first use.
   std::unique_ptr<EvalContext> evalContext;
+
+  // The static evaluation of the current position for the side to move, with
+  // the contempt of the options.
+  int staticEvaluation();
 
   // New game from the position of `fen` (the standard start position by
   // default): empty record, game running, search histories cleared (the

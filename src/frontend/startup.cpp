@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "board/attacks.h"
 #include "board/zobrist.h"
@@ -12,6 +13,7 @@
 #include "frontend/uci.h"
 #include "frontend/winboard.h"
 #include "platform/executable_folder.h"
+#include "platform/signals.h"
 
 namespace tarn {
 
@@ -115,12 +117,16 @@ bool startUp(int argc, char** argv) {
   runMode = RunMode::Gui;
   std::string firstLine;
   LineReader input(stdin);
+  std::optional<WinBoardHandler> winBoard;
   if (!hasArgument(argc, argv, "--gui") && input.readLine(firstLine, FirstLineLimit)) {
     runMode = modeOfFirstLine(firstLine);
     if (runMode == RunMode::Uci) {
       if (printsIdentification(firstLine)) printUciIdentification(out, state.options);
     } else {
-      WinBoardHandler(state, out).handleLine(firstLine);
+      // A WinBoard GUI may interrupt the engine with a signal that would otherwise end it.
+      ignoreInterruptSignal();
+      winBoard.emplace(state, out);
+      winBoard->handleLine(firstLine);
       out.line("feature done=0");
     }
   }
@@ -168,10 +174,11 @@ bool startUp(int argc, char** argv) {
     if (const auto count = switchValue(commandLine, "-Threads")) threads = *count;
   }
   initEngine(settingInt(activeSettings, "HashMB"), threads, state, out);
-  if (runMode == RunMode::WinBoard)
-    runWinBoardLoop(state, out, input);
+  if (winBoard)
+    runWinBoardLoop(*winBoard, state, input);
   else
     runUciLoop(state, out, input);
+  winBoard.reset();
   stopSearchThreads();
   return false;
 }

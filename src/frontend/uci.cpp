@@ -160,17 +160,7 @@ void UciHandler::quit() {
 void UciHandler::ponderHit() { tarn::ponderHit(); }
 
 // The static evaluation of the current position, from the side to move's point of view.
-void UciHandler::eval() {
-  GameState& game = state.game;
-  if (!game.hasPosition()) game.setStartPosition();
-  if (!state.evalContext) state.evalContext = std::make_unique<EvalContext>();
-  EvalContext& ctx = *state.evalContext;
-  ctx.contemptMid = state.options.contemptMid;
-  ctx.contemptEnd = state.options.contemptEnd;
-  ctx.contemptSide = game.position.sideToMove;
-  ctx.accumulator = nullptr;
-  out.line("info string " + std::to_string(evaluate(game.position, ctx)) + " eval");
-}
+void UciHandler::eval() { out.line("info string " + std::to_string(state.staticEvaluation()) + " eval"); }
 
 void runUciLoop(EngineState& state, ProtocolOutput& out, LineReader& input) {
   if (!state.game.hasPosition()) state.game.setStartPosition();

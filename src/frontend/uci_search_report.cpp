@@ -72,9 +72,10 @@ void installUciReports(EngineState& state, ProtocolOutput& out) {
     out.line("info string book move " + move + " from " + name + ", " + std::to_string(answer.candidates) +
              (answer.candidates == 1 ? " candidate" : " candidates"));
   };
-  callbacks.bestMove = [&out, &state](Move best, Move ponder, bool, const Position& root) {
+  callbacks.bestMove = [&out, &state](const SearchResult& result) {
     // Without a legal move a GUI still needs its answer.
-    const std::string line = best ? formatBestMove(best, ponder, root, isChess960()) : "bestmove 0000";
+    const std::string line =
+        result.best ? formatBestMove(result.best, result.ponder, *result.root, isChess960()) : "bestmove 0000";
     state.log.append(line + "\n");
     out.line(line);
   };

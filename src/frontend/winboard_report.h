@@ -13,6 +13,14 @@ namespace tarn {
 // first empty, flagged or illegal move.
 std::string sanLine(const Position& root, std::span<const Move> moves);
 
+// How a thinking line's result relates to its search window.
+enum class WinBoardBound { Exact, FailLow, FailHigh };
+
+// The principal variation of a thinking line: SAN moves, each followed by a
+// blank; a fail-low line ends after two moves with "[--] ", a fail-high line
+// after one with "[++] ".
+std::string winBoardPv(const Position& root, std::span<const Move> moves, WinBoardBound bound);
+
 // The thinking line "DEPTH SCORE CENTISECONDS NODES PV".
 std::string winBoardThinkingLine(int depth, int score, uint64_t centiseconds, uint64_t nodes, const std::string& pv);
 

@@ -60,6 +60,7 @@ bool controlQuit = false;
 
 SearchCallbacks callbacks;
 BookProbe bookProbe;
+std::atomic<int> reportedScore{0};
 std::atomic<int> currentMaxDepth{MaxDepth};
 
 // How often the request's position occurred before with the same side to move.
@@ -203,29 +204,41 @@ void controlLoop() {
     prepareThread(main, current);
     const bool over = mode != ModeInfinite && checkGameOver(main.root, repetitionsOf(current)) != GameRunning;
     bool fromBook = false;
+    int score = 0;
     if (!over && mode == ModeThink && searchLimits.useBook && main.root.ply < MaxBookPly && probe) {
       const BookAnswer answer = probe(main.root, current.history, current.historyCount);
       if (callbacks.book) callbacks.book(main, answer);
       best = answer.move;
       fromBook = best != NullMove;
+      score = answer.score;
     }
     if (!over && !fromBook) {
       const int depth = mode == ModeInfinite ? MaxDepth
                         : mode == ModeThink && searchLimits.fixedDepth >= 1 ? searchLimits.fixedDepth
                                                                              : searchLimits.maxDepth;
       best = runSearch(main, depth);
+      score = main.slots[0].score;
       if (mode == ModeInfinite || mode == ModePonder) waitForRelease(mode);
     }
 
     std::unique_lock lock(engineMutex);
-    const bool discarded = stopRequest.load() == StopAndDiscard;
+    SearchResult result;
+    result.best = best;
+    result.ponder = best ? ponderMoveAfter(main, best) : NullMove;
+    result.discarded = stopRequest.load() == StopAndDiscard;
+    result.mode = mode;
+    result.ponderHit = mode == ModePonder && ponderState.load() == PonderHit;
+    result.fromBook = fromBook;
+    result.score = score;
+    result.elapsedSeconds = fromBook || over ? 0.0 : secondsSince(main.searchStart);
+    result.root = &main.root;
     controlIdle = true;
     stopRequest.store(NoStop);
     ponderState.store(NotPondering);
-    const Move ponder = best ? ponderMoveAfter(main, best) : NullMove;
-    if (callbacks.bestMove) callbacks.bestMove(best, ponder, discarded, main.root);
+    if (callbacks.bestMove) callbacks.bestMove(result);
     lock.unlock();
     stateChanged.notify_all();
+    requestPosted.notify_all();  // a follow-up request may have been posted
   }
 }
 
@@ -271,21 +284,32 @@ void shutdownThreads() {
   threadCount.store(0);
 }
 
+namespace {
+
+// With the engine mutex held.
+void postRequest(const Position& pos, const Key* keys, int mode) {
+  request.position = pos;
+  request.setup = pos.setup ? *pos.setup : CastlingSetup{};
+  request.position.setup = &request.setup;
+  const int available = std::min({int(pos.fiftyCounter), int(pos.ply), MaxHistoryKeys});
+  request.historyCount = 0;
+  if (keys)
+    for (int p = pos.ply - available; p < pos.ply; ++p) request.history[request.historyCount++] = keys[p];
+  request.mode = mode;
+  request.pending = true;
+}
+
+}  // namespace
+
 void requestSearch(const Position& pos, const Key* keys, int mode) {
   {
     std::lock_guard lock(engineMutex);
-    request.position = pos;
-    request.setup = pos.setup ? *pos.setup : CastlingSetup{};
-    request.position.setup = &request.setup;
-    const int available = std::min({int(pos.fiftyCounter), int(pos.ply), MaxHistoryKeys});
-    request.historyCount = 0;
-    if (keys)
-      for (int p = pos.ply - available; p < pos.ply; ++p) request.history[request.historyCount++] = keys[p];
-    request.mode = mode;
-    request.pending = true;
+    postRequest(pos, keys, mode);
   }
   requestPosted.notify_all();
 }
+
+void requestSearchFromCallback(const Position& pos, const Key* keys, int mode) { postRequest(pos, keys, mode); }
 
 void stopSearch(int reason) {
   std::unique_lock lock(engineMutex);
@@ -316,10 +340,41 @@ void ponderHit() {
   requestPosted.notify_all();
 }
 
+void ponderMiss() {
+  waitForRequestTaken();
+  {
+    std::lock_guard lock(engineMutex);
+    if (ponderState.load() == Pondering) ponderState.store(PonderMiss);
+  }
+  requestPosted.notify_all();
+}
+
+bool ponderSearchPending() {
+  waitForRequestTaken();
+  std::lock_guard lock(engineMutex);
+  return !controlIdle && current.mode == ModePonder && ponderState.load() == Pondering;
+}
+
+void stopSearchNow() {
+  waitForRequestTaken();
+  {
+    std::lock_guard lock(engineMutex);
+    if (!controlIdle) stopRequest.store(StopAndAnswer);
+  }
+  requestPosted.notify_all();
+}
+
 bool searchActive() {
   std::lock_guard lock(engineMutex);
   return request.pending || !controlIdle;
 }
+
+bool thinkingSearchActive() {
+  std::lock_guard lock(engineMutex);
+  return !controlIdle && current.mode == ModeThink;
+}
+
+int lastReportedScore() { return reportedScore.load(std::memory_order_relaxed); }
 
 void clearThreadTables() {
   for (ThreadSlot& slot : slots)
@@ -388,6 +443,7 @@ void reportSnapshot(SearchThread& t) {
 
 void reportPv(SearchThread& t, int line, PvBound bound) {
   if (t.silent) return;
+  reportedScore.store(t.slots[0].score, std::memory_order_relaxed);
   if (callbacks.pv) callbacks.pv(t, line, bound);
   reportSnapshot(t);
 }

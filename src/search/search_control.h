@@ -38,6 +38,19 @@ using BookProbe = std::function<BookAnswer(const Position& root, const Key* hist
 // SearchLimits::useBook on; a null probe means no book.
 void setBookProbe(BookProbe probe);
 
+// How a search ended, for the front end that asked for it.
+struct SearchResult {
+  Move best = NullMove;     // NullMove when the search has no move
+  Move ponder = NullMove;
+  bool discarded = false;   // stopped by a new request or a new game: the move must not be played
+  int mode = ModeThink;
+  bool ponderHit = false;   // a ponder search whose predicted move was played
+  bool fromBook = false;
+  int score = 0;            // the root score for the side to move (the book's for a book move)
+  double elapsedSeconds = 0;
+  const Position* root = nullptr;
+};
+
 // What the front end does with the search's reports. Every callback runs on the
 // main search thread; a null callback is skipped.
 struct SearchCallbacks {
@@ -48,9 +61,9 @@ struct SearchCallbacks {
   // The book was asked before the search: its move (or none), reported score
   // and number of candidates.
   std::function<void(const SearchThread& main, const BookAnswer& answer)> book;
-  // The answer: the best move and the ponder move (either may be NullMove),
-  // whether the search was stopped to be discarded, and the searched position.
-  std::function<void(Move best, Move ponder, bool discarded, const Position& root)> bestMove;
+  // The answer. Runs with the engine mutex held: a follow-up search is posted
+  // with requestSearchFromCallback, and stopSearch returns only after it ran.
+  std::function<void(const SearchResult& result)> bestMove;
 };
 
 void setSearchCallbacks(SearchCallbacks callbacks);
@@ -63,6 +76,8 @@ void shutdownThreads();
 // Posts a search of `pos` in `mode` (think, infinite, ponder) with the game's
 // recent key history (`keys[p]` for p from ply - fiftyCounter to ply - 1).
 void requestSearch(const Position& pos, const Key* keys, int mode);
+// The same, from inside the bestMove callback (the engine mutex is held there).
+void requestSearchFromCallback(const Position& pos, const Key* keys, int mode);
 // Withdraws a pending request, stops the running search with `reason` and waits
 // until the control thread is idle (its answer has been handed over).
 void stopSearch(int reason);
@@ -72,8 +87,20 @@ void waitForRequestTaken();
 void waitUntilIdle();
 // A running ponder search becomes an ordinary timed one.
 void ponderHit();
+// The predicted move was not played: a running ponder search stops, and its
+// move must not be played.
+void ponderMiss();
+// Whether the search taken last is a ponder search still waiting for the
+// opponent's move (waits until the last request was taken).
+bool ponderSearchPending();
+// Stops a running search now; it answers with the move found so far ("move now").
+void stopSearchNow();
 // True while a search runs or a request is pending.
 bool searchActive();
+// True while an ordinary thinking search runs.
+bool thinkingSearchActive();
+// The root score the main thread reported last, for the side to move.
+int lastReportedScore();
 
 // Clears every thread's histories and evaluation caches ("Clear Hash", table resize).
 void clearThreadTables();

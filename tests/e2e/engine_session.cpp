@@ -12,7 +12,7 @@
 namespace tarn::test {
 
 EngineSession::EngineSession(const std::string& program) {
-  signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGPIPE, SIG_IGN);
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC)) return;
   pid = fork();
@@ -82,6 +82,10 @@ std::vector<std::string> EngineSession::readUntil(const std::function<bool(const
 
 std::vector<std::string> EngineSession::readUntilPrefix(const std::string& prefix, std::chrono::milliseconds limit) {
   return readUntil([&](const std::string& line) { return line.rfind(prefix, 0) == 0; }, limit);
+}
+
+void EngineSession::signal(int number) {
+  if (pid > 0) kill(pid, number);
 }
 
 int EngineSession::quit(std::chrono::milliseconds limit) {

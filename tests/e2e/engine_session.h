@@ -32,6 +32,9 @@ class EngineSession {
                                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
   bool timedOut() const { return timeout; }
 
+  // Sends the engine the signal `number` (as a GUI does to interrupt it).
+  void signal(int number);
+
   // Sends "quit" and waits for the process; its exit status, or -1.
   int quit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
